@@ -1,0 +1,14 @@
+// Cutting one link out of one line of a link list and writing its anchor line.
+#pragma once
+
+#include <cstdio>
+
+// What became of one line handed to process_line.
+enum class ExtractResult {
+	ok,            // zero or one anchor line was written
+	out_of_memory  // the href or text buffer could not be allocated; nothing was written
+};
+
+// If the NUL-terminated line holds "http://", write its anchor line to output.
+// Write errors are left in output's error indicator for the caller to check.
+[[nodiscard]] ExtractResult process_line(const char *line, std::FILE *output);

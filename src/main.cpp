@@ -1,0 +1,141 @@
+// hrefgen: turn a plain-text list of web links into HTML anchor lines.
+//
+// usage: hrefgen MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE
+//
+// The input is read in pieces of at most MAX_LINE_LENGHT - 1 characters, a
+// line at a time; every piece that holds "http://" becomes one anchor line in
+// the output. All messages go to standard output; the exit status is 0 when
+// the whole input was converted and 1 on any failure.
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "link_extractor.hpp"
+
+namespace
+{
+
+constexpr const char *no_memory_message = "Unable to allocate memory, aborting!\n";
+constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
+
+// Print a failure message on standard output and end the run with status 1.
+[[noreturn, gnu::format(printf, 1, 2)]] void fail(const char *format, ...)
+{
+	va_list args;
+	va_start(args, format);
+	(void)std::vprintf(format, args);
+	va_end(args);
+	std::exit(EXIT_FAILURE);
+}
+
+// Parse the read limit as atoi does, but wrapping around in 32 bits instead of overflowing.
+[[nodiscard]] std::int32_t parse_read_limit(const char *text)
+{
+	while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+		++text;
+	const bool negative = *text == '-';
+	if (*text == '-' || *text == '+')
+		++text;
+	std::uint32_t value = 0;
+	for (; *text >= '0' && *text <= '9'; ++text)
+		value = value * 10U + static_cast<std::uint32_t>(*text - '0');
+	if (negative)
+		value = 0U - value;
+	return static_cast<std::int32_t>(value);
+}
+
+// Allocate the line buffer of exactly read_limit bytes; a limit of 0 needs none.
+[[nodiscard]] char *allocate_line_buffer(std::int32_t read_limit)
+{
+	if (read_limit < 0)
+		fail("%s", no_memory_message);
+	if (read_limit == 0)
+		return nullptr;
+	auto *line = static_cast<char *>(std::malloc(static_cast<std::size_t>(read_limit)));
+	if (line == nullptr)
+		fail("%s", no_memory_message);
+	return line;
+}
+
+// Tell whether output_path names an existing regular file that is the input file itself.
+[[nodiscard]] bool is_input_file(const char *input_path, const char *output_path)
+{
+	std::error_code error;
+	const std::filesystem::path output{output_path};
+	if (!std::filesystem::is_regular_file(output, error))
+		return false;
+	return std::filesystem::equivalent(std::filesystem::path{input_path}, output, error);
+}
+
+// Open the file at path with mode, with a large buffer; nullptr when it cannot be opened.
+[[nodiscard]] std::FILE *open_stream(const char *path, const char *mode)
+{
+	std::FILE *stream = std::fopen(path, mode);
+	if (stream != nullptr)
+		(void)std::setvbuf(stream, nullptr, _IOFBF, stream_buffer_size);
+	return stream;
+}
+
+// Read the next piece of the input into line; false when the read yields no line.
+[[nodiscard]] bool read_piece(char *line, std::int32_t read_limit, std::FILE *input)
+{
+	// A limit below 2 leaves no room for a character: such a read never yields a line.
+	if (read_limit < 2)
+		return false;
+	return std::fgets(line, read_limit, input) != nullptr;
+}
+
+// Hand every piece of the input to the extractor, ending the run on any failure.
+void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *input_path,
+             std::FILE *output, const char *output_path)
+{
+	for (long long read_count = 1; !std::feof(input); ++read_count) {
+		if (!read_piece(line, read_limit, input)) {
+			if (std::feof(input))
+				break;
+			fail("Error reading line from input file %s line %lld, aborting!\n",
+			     input_path, read_count);
+		}
+		if (process_line(line, output) == ExtractResult::out_of_memory)
+			fail("%s", no_memory_message);
+		if (std::ferror(output))
+			fail("Error writing output file %s, aborting!\n", output_path);
+	}
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+	if (argc < 4) {
+		(void)std::printf("To few arguments specified.\n");
+		fail("Usage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n");
+	}
+	const char *input_path = argv[2];
+	const char *output_path = argv[3];
+
+	const std::int32_t read_limit = parse_read_limit(argv[1]);
+	char *line = allocate_line_buffer(read_limit);
+
+	std::FILE *input = open_stream(input_path, "r");
+	if (input == nullptr)
+		fail("Error opening input file %s, aborting!\n", input_path);
+	if (is_input_file(input_path, output_path))
+		fail("Error opening output file %s: it is the input file, aborting!\n",
+		     output_path);
+	std::FILE *output = open_stream(output_path, "w");
+	if (output == nullptr)
+		fail("Error opening output file %s, aborting!\n", output_path);
+
+	convert(line, read_limit, input, input_path, output, output_path);
+
+	(void)std::fclose(input);
+	if (std::fflush(output) != 0 || std::fclose(output) != 0)
+		fail("Error writing output file %s, aborting!\n", output_path);
+	std::free(line);
+	(void)std::printf("All done, exiting...\n");
+	return EXIT_SUCCESS;
+}

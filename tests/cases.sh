@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# Black-box cases for hrefgen, one line per case.
+#
+# usage: cases.sh PLATFORM COMMAND...
+#   PLATFORM  posix (no text-mode translation) or windows (CR LF text mode)
+#   COMMAND   how to start hrefgen, e.g. build/hrefgen or wine64 build/hrefgen.exe
+#
+# Each case runs in a fresh empty folder holding the file 'in'.
+#   t ARGS INPUT STDOUT STATUS OUTPUT
+#     ARGS    the arguments after the program name, in shell quoting
+#     INPUT   the bytes of 'in' as printf %b escapes, or - for no 'in'
+#     STDOUT  the expected standard output, as printf %b escapes
+#     STATUS  the expected exit status
+#     OUTPUT  the expected bytes of 'out' as printf %b escapes, or - when 'out' must not exist
+#   Set before t, for that case only:
+#     prep=SHELL   run in the case folder before hrefgen (and in its shell: ulimit works)
+#     check=FILE   compare FILE instead of 'out'
+#     on=PLATFORM  run the case only on that platform
+# On windows every newline expected on standard output or in the output file
+# is CR LF, as the text mode writes it.
+set -u
+platform=$1
+shift
+tool=("$@")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0 failed=0 skipped=0 count=0
+
+# Write printf escapes $1 to file $2, with CR LF newlines on windows.
+expect_bytes() {
+	if [ "$platform" = windows ]; then
+		printf '%b' "$1" | perl -pe 's/\n/\r\n/g' >"$2"
+	else
+		printf '%b' "$1" >"$2"
+	fi
+}
+
+# Show how got and want differ, byte by byte.
+dump() {
+	echo "  $1 got:"
+	od -A d -t x1z -v "$2" | sed 's/^/    /'
+	echo "  $1 want:"
+	od -A d -t x1z -v "$3" | sed 's/^/    /'
+}
+
+t() {
+	local args=$1 input=$2 stdout=$3 status=$4 output=$5
+	local line=${BASH_LINENO[0]}
+	count=$((count + 1))
+	if [ -n "${on:-}" ] && [ "$on" != "$platform" ]; then
+		skipped=$((skipped + 1))
+		return
+	fi
+	local dir=$work/$count
+	mkdir "$dir"
+	[ "$input" = - ] || printf '%b' "$input" >"$dir/in"
+	local argv
+	eval "argv=($args)"
+	(cd "$dir" && eval "${prep:-:}" && exec "${tool[@]}" "${argv[@]}") >"$work/stdout" 2>"$work/stderr" </dev/null
+	local got_status=$?
+	expect_bytes "$stdout" "$work/want_stdout"
+	local ok=1 why=
+	[ "$got_status" = "$status" ] || { ok=0; why="$why status $got_status, want $status;"; }
+	cmp -s "$work/stdout" "$work/want_stdout" || { ok=0; why="$why stdout differs;"; }
+	[ -s "$work/stderr" ] && { ok=0; why="$why wrote to stderr;"; }
+	local file=$dir/${check:-out}
+	if [ "$output" = - ]; then
+		[ -e "$file" ] && { ok=0; why="$why ${check:-out} exists;"; }
+	else
+		expect_bytes "$output" "$work/want_output"
+		if [ ! -e "$file" ]; then
+			ok=0; why="$why ${check:-out} missing;"
+		elif ! cmp -s "$file" "$work/want_output"; then
+			ok=0; why="$why ${check:-out} differs;"
+		fi
+	fi
+	if [ $ok = 1 ]; then
+		passed=$((passed + 1))
+		return
+	fi
+	failed=$((failed + 1))
+	echo "FAIL line $line: hrefgen $args:$why"
+	cmp -s "$work/stdout" "$work/want_stdout" || dump stdout "$work/stdout" "$work/want_stdout"
+	[ -s "$work/stderr" ] && sed 's/^/  stderr: /' "$work/stderr"
+	if [ "$output" != - ] && [ -e "$file" ] && ! cmp -s "$file" "$work/want_output"; then
+		dump "${check:-out}" "$file" "$work/want_output"
+	fi
+}
+
+# Messages.
+USAGE='To few arguments specified.\nUsage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n'
+DONE='All done, exiting...\n'
+NOMEM='Unable to allocate memory, aborting!\n'
+READ1='Error reading line from input file in line 1, aborting!\n'
+# The refusal to overwrite the input, for the output path $1.
+same() { printf 'Error opening output file %s: it is the input file, aborting!\\n' "$1"; }
+X10=xxxxxxxxxx
+# A link line of 50 characters: read whole at limit 51, in two pieces at limit 40.
+LONG="http://a $X10$X10$X10$X10\n"
+A30="<a href=\"http://a\">$X10$X10$X10</a>\n"
+A40="<a href=\"http://a\">$X10$X10$X10$X10</a>\n"
+AB='<a href="http://a">b</a>\n'
+
+# Arguments.
+t '' - "$USAGE" 1 -
+t '80' - "$USAGE" 1 -
+t '80 in' 'http://a b\n' "$USAGE" 1 -
+t '80 in out extra more' 'http://a b\n' "$DONE" 0 "$AB"
+
+# Read limit: atoi rules, 32-bit wrap-around, no range check.
+t '51 in out' "$LONG" "$DONE" 0 "$A40"
+t '40 in out' "$LONG" "$DONE" 0 "$A30"
+t "' +40' in out" "$LONG" "$DONE" 0 "$A30"
+t $'"\t\n\v\f\r40" in out' "$LONG" "$DONE" 0 "$A30"
+t '40x in out' "$LONG" "$DONE" 0 "$A30"
+t '0040 in out' "$LONG" "$DONE" 0 "$A30"
+t '4294967336 in out' "$LONG" "$DONE" 0 "$A30"
+t '0 in out' "$LONG" "$READ1" 1 ''
+t '-0 in out' "$LONG" "$READ1" 1 ''
+t 'abc in out' "$LONG" "$READ1" 1 ''
+t "'' in out" "$LONG" "$READ1" 1 ''
+t '+-40 in out' "$LONG" "$READ1" 1 ''
+t "' 'x40 in out" "$LONG" "$READ1" 1 ''
+t '1 in out' "$LONG" "$READ1" 1 ''
+t '-4294967295 in out' "$LONG" "$READ1" 1 ''
+t '0 in out' '' "$READ1" 1 ''
+prep='printf old >out' t '1 in out' '' "$READ1" 1 ''
+t '-1 in out' "$LONG" "$NOMEM" 1 -
+t '-1 nope out' - "$NOMEM" 1 -
+prep='printf old >out' t '-40 in out' "$LONG" "$NOMEM" 1 'old'
+t '2147483648 in out' "$LONG" "$NOMEM" 1 -
+t '-2147483648 in out' "$LONG" "$NOMEM" 1 -
+t '4294967295 in out' "$LONG" "$NOMEM" 1 -
+t '2147483647 in out' "$LONG" "$DONE" 0 "$A40"
+
+# Files.
+t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -
+prep='printf old >out' t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 'old'
+t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
+t '80 in out' '' "$DONE" 0 ''
+prep='printf "old stuff\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep='printf "%s" "$(cat in)" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
+t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
+prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="http://%s%n">b</a>\n'
+prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
+
+# The output names the input file: refused, the input left as it was.
+check=in t '80 in in' 'http://a b\n' "$(same in)" 1 'http://a b\n'
+check=in t '80 in ./in' 'http://a b\n' "$(same ./in)" 1 'http://a b\n'
+prep='mkdir sub' check=in t '80 in sub/../in' 'http://a b\n' "$(same sub/../in)" 1 'http://a b\n'
+prep='mkdir sub' check=in t '80 sub/../in ./in' 'http://a b\n' "$(same ./in)" 1 'http://a b\n'
+prep='ln in out' t '80 in out' 'http://a b\n' "$(same out)" 1 'http://a b\n'
+on=posix prep='ln -s in out' t '80 in out' 'http://a b\n' "$(same out)" 1 'http://a b\n'
+on=posix prep='ln -s in out' check=in t '80 out in' 'http://a b\n' "$(same in)" 1 'http://a b\n'
+on=posix prep='mkdir sub && ln -s ../in sub/link' check=in t '80 in sub/link' 'http://a b\n' "$(same sub/link)" 1 'http://a b\n'
+on=windows check=in t '80 in IN' 'http://a b\n' "$(same IN)" 1 'http://a b\n'
+on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\\in')" 1 'http://a b\n'
+
+# Reads in pieces: at most limit - 1 characters each, a newline ends a piece.
+t '2 in out' 'http://a b\n' "$DONE" 0 ''
+t '7 in out' 'http://a b\nhttp://c d\n' "$DONE" 0 ''
+t '8 in out' 'http://a b\n' "$DONE" 0 '<a href="http://"></a>\n'
+t '9 in out' 'http://a b\n' "$DONE" 0 '<a href="http://a"></a>\n'
+t '10 in out' 'http://a b\n' "$DONE" 0 '<a href="http://a"></a>\n'
+t '11 in out' 'http://a b\n' "$DONE" 0 "$AB"
+t '12 in out' 'http://a bc\n' "$DONE" 0 '<a href="http://a">bc</a>\n'
+t '13 in out' 'http://a bc\n' "$DONE" 0 '<a href="http://a">bc</a>\n'
+t '80 in out' 'http://a bc' "$DONE" 0 '<a href="http://a">bc</a>\n'
+t '80 in out' 'x\nhttp://a bc' "$DONE" 0 '<a href="http://a">bc</a>\n'
+t '3 in out' 'http://a b' "$DONE" 0 ''
+t '40 in out' "0123456789012345678901234567890123http://a b\n" "$DONE" 0 ''
+t '40 in out' "$LONG$LONG" "$DONE" 0 "$A30$A30"
+t '20 in out' "http://a $X10${X10}http://b c\n" "$DONE" 0 '<a href="http://a">xxxxxxxxxx</a>\n<a href="http://b"></a>\n'
+
+# Extraction.
+t '80 in out' 'no link here\n\n# http:/ nor here\n' "$DONE" 0 ''
+t '80 in out' 'some words http://ab  two words\n' "$DONE" 0 '<a href="http://ab">two words</a>\n'
+t '80 in out' 'http://a.b\n' "$DONE" 0 '<a href="http://a.b"></a>\n'
+t '80 in out' 'http://a.b' "$DONE" 0 '<a href="http://a.b"></a>\n'
+t '80 in out' 'http://a.b \n' "$DONE" 0 '<a href="http://a.b"></a>\n'
+t '80 in out' 'http://a.b    ' "$DONE" 0 '<a href="http://a.b"></a>\n'
+t '80 in out' 'http://\n' "$DONE" 0 '<a href="http://"></a>\n'
+t '80 in out' 'http://a b c  \n' "$DONE" 0 '<a href="http://a">b c  </a>\n'
+t '80 in out' 'http://a\tdesc more\n' "$DONE" 0 '<a href="http://a\tdesc">more</a>\n'
+t '80 in out' 'http://a \tb\n' "$DONE" 0 '<a href="http://a">\tb</a>\n'
+t '80 in out' 'http://a see http://b c\n' "$DONE" 0 '<a href="http://a">see http://b c</a>\n'
+t '80 in out' 'http://a/http://b c\n' "$DONE" 0 '<a href="http://a/http://b">c</a>\n'
+t '80 in out' 'HTTP://a b\nhttps://a b\nHttp://a b\nhttp:/a b\n' "$DONE" 0 ''
+t '80 in out' 'http://a?x=1&y="2" <b>"Q" & A</b>\n' "$DONE" 0 '<a href="http://a?x=1&y="2""><b>"Q" & A</b></a>\n'
+t '80 in out' 'a\nhttp://b c\n\n# d\nx http://e f g\n' "$DONE" 0 '<a href="http://b">c</a>\n<a href="http://e">f g</a>\n'
+t '80 in out' 'http://a bc\0de\nhttp://f g\n' "$DONE" 0 '<a href="http://a">bc</a>\n<a href="http://f">g</a>\n'
+t '80 in out' 'ab\0http://a b\n' "$DONE" 0 ''
+t '80 in out' 'http://a\0 b\n' "$DONE" 0 '<a href="http://a"></a>\n'
+t '80 in out' '\0\n\0\0http://a b\n' "$DONE" 0 ''
+t '80 in out' 'http://\xc3\xa9t\xe9 \xff\x01\x7f\n' "$DONE" 0 '<a href="http://\xc3\xa9t\xe9">\xff\x01\x7f</a>\n'
+
+# Text mode: CR LF, lone CR and CTRL-Z. Windows reads CR LF as one newline and
+# stops at CTRL-Z; elsewhere every byte passes through as it is.
+on=posix t '80 in out' 'http://a b\r\n' "$DONE" 0 '<a href="http://a">b\r</a>\n'
+on=windows t '80 in out' 'http://a b\r\n' "$DONE" 0 "$AB"
+on=posix t '80 in out' 'http://a\r\n' "$DONE" 0 '<a href="http://a\r"></a>\n'
+on=windows t '80 in out' 'http://a\r\n' "$DONE" 0 '<a href="http://a"></a>\n'
+t '80 in out' 'http://a b\rc\n' "$DONE" 0 '<a href="http://a">b\rc</a>\n'
+t '80 in out' 'http://a\rb c\r' "$DONE" 0 '<a href="http://a\rb">c\r</a>\n'
+t '12 in out' 'http://a bc\r\n' "$DONE" 0 '<a href="http://a">bc</a>\n'
+on=posix t '13 in out' 'http://a bc\r\n' "$DONE" 0 '<a href="http://a">bc\r</a>\n'
+on=windows t '13 in out' 'http://a bc\r\n' "$DONE" 0 '<a href="http://a">bc</a>\n'
+on=windows t '13 in out' 'http://a bc\r\nhttp://d e\r\n' "$DONE" 0 '<a href="http://a">bc</a>\n<a href="http://d">e</a>\n'
+on=posix t '80 in out' 'http://a b\n\x1ahttp://c d\n' "$DONE" 0 '<a href="http://a">b</a>\n<a href="http://c">d</a>\n'
+on=windows t '80 in out' 'http://a b\n\x1ahttp://c d\n' "$DONE" 0 "$AB"
+on=posix t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 '<a href="http://a">b\x1ac</a>\n<a href="http://d">e</a>\n'
+on=windows t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 "$AB"
+
+# Input and output that are not plain files.
+on=posix t '80 . out' - 'Error reading line from input file . line 1, aborting!\n' 1 ''
+on=windows t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
+on=posix t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
+on=posix t '80 in /dev/full' '' "$DONE" 0 -
+echo "$platform: $passed passed, $failed failed, $skipped skipped"
+[ "$failed" = 0 ]
