@@ -11,7 +11,9 @@
 #     INPUT   the bytes of 'in' as printf %b escapes, or - for no 'in'
 #     STDOUT  the expected standard output, as printf %b escapes
 #     STATUS  the expected exit status
-#     OUTPUT  the expected bytes of 'out' as printf %b escapes, or - when 'out' must not exist
+#     OUTPUT  the expected bytes of 'out' as printf %b escapes, - when 'out' must not exist,
+#             = when it must hold the bytes of INPUT untouched, or @FILE for the bytes
+#             of FILE, made by prep in the case folder
 #   Set before t, for that case only:
 #     prep=SHELL   run in the case folder before hrefgen (and in its shell: ulimit works)
 #     check=FILE   compare FILE instead of 'out'
@@ -26,13 +28,27 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0 failed=0 skipped=0 count=0
 
+# Copy file $1 to file $2, with CR LF newlines on windows.
+expect_file() {
+	if [ "$platform" = windows ]; then
+		perl -pe 's/\n/\r\n/g' "$1" >"$2"
+	else
+		cp "$1" "$2"
+	fi
+}
+
 # Write printf escapes $1 to file $2, with CR LF newlines on windows.
 expect_bytes() {
-	if [ "$platform" = windows ]; then
-		printf '%b' "$1" | perl -pe 's/\n/\r\n/g' >"$2"
-	else
-		printf '%b' "$1" >"$2"
-	fi
+	printf '%b' "$1" >"$2.raw"
+	expect_file "$2.raw" "$2"
+}
+
+# Write to 'in' one link line whose text is $1 x's, and to 'want' its anchor line.
+long_link_line() {
+	head -c "$1" /dev/zero | tr '\0' x >text
+	{ printf 'http://a '; cat text; printf '\n'; } >in
+	{ printf '<a href="http://a">'; cat text; printf '</a>\n'; } >want
+	rm text
 }
 
 # Show how got and want differ, byte by byte.
@@ -67,7 +83,13 @@ t() {
 	if [ "$output" = - ]; then
 		[ -e "$file" ] && { ok=0; why="$why ${check:-out} exists;"; }
 	else
-		expect_bytes "$output" "$work/want_output"
+		if [ "$output" = = ]; then
+			printf '%b' "$input" >"$work/want_output"
+		elif [ "${output#@}" != "$output" ]; then
+			expect_file "$dir/${output#@}" "$work/want_output"
+		else
+			expect_bytes "$output" "$work/want_output"
+		fi
 		if [ ! -e "$file" ]; then
 			ok=0; why="$why ${check:-out} missing;"
 		elif ! cmp -s "$file" "$work/want_output"; then
@@ -146,16 +168,16 @@ prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="
 prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
 
 # The output names the input file: refused, the input left as it was.
-check=in t '80 in in' 'http://a b\n' "$(same in)" 1 'http://a b\n'
-check=in t '80 in ./in' 'http://a b\n' "$(same ./in)" 1 'http://a b\n'
-prep='mkdir sub' check=in t '80 in sub/../in' 'http://a b\n' "$(same sub/../in)" 1 'http://a b\n'
-prep='mkdir sub' check=in t '80 sub/../in ./in' 'http://a b\n' "$(same ./in)" 1 'http://a b\n'
-prep='ln in out' t '80 in out' 'http://a b\n' "$(same out)" 1 'http://a b\n'
-on=posix prep='ln -s in out' t '80 in out' 'http://a b\n' "$(same out)" 1 'http://a b\n'
-on=posix prep='ln -s in out' check=in t '80 out in' 'http://a b\n' "$(same in)" 1 'http://a b\n'
-on=posix prep='mkdir sub && ln -s ../in sub/link' check=in t '80 in sub/link' 'http://a b\n' "$(same sub/link)" 1 'http://a b\n'
-on=windows check=in t '80 in IN' 'http://a b\n' "$(same IN)" 1 'http://a b\n'
-on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\\in')" 1 'http://a b\n'
+check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
+check=in t '80 in ./in' 'http://a b\n' "$(same ./in)" 1 =
+prep='mkdir sub' check=in t '80 in sub/../in' 'http://a b\n' "$(same sub/../in)" 1 =
+prep='mkdir sub' check=in t '80 sub/../in ./in' 'http://a b\n' "$(same ./in)" 1 =
+prep='ln in out' t '80 in out' 'http://a b\n' "$(same out)" 1 =
+on=posix prep='ln -s in out' t '80 in out' 'http://a b\n' "$(same out)" 1 =
+on=posix prep='ln -s in out' check=in t '80 out in' 'http://a b\n' "$(same in)" 1 =
+on=posix prep='mkdir sub && ln -s ../in sub/link' check=in t '80 in sub/link' 'http://a b\n' "$(same sub/link)" 1 =
+on=windows check=in t '80 in IN' 'http://a b\n' "$(same IN)" 1 =
+on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\\in')" 1 =
 
 # Reads in pieces: at most limit - 1 characters each, a newline ends a piece.
 t '2 in out' 'http://a b\n' "$DONE" 0 ''
@@ -215,7 +237,12 @@ on=windows t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 "$AB"
 # Input and output that are not plain files.
 on=posix t '80 . out' - 'Error reading line from input file . line 1, aborting!\n' 1 ''
 on=windows t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
-on=posix t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
-on=posix t '80 in /dev/full' '' "$DONE" 0 -
+t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
+t '80 in /dev/full' '' "$DONE" 0 -
+prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
+
+# Big inputs: a link line of several megabytes is read whole, or in pieces.
+prep='long_link_line 4000000' t '4000011 in out' - "$DONE" 0 @want
+prep='long_link_line 4000000' t '2147483647 in out' - "$DONE" 0 @want
 echo "$platform: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" = 0 ]
