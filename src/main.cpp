@@ -22,6 +22,8 @@ constexpr const char *no_memory_message = "Unable to allocate memory, aborting!\
 constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 
 // Print a failure message on standard output and end the run with status 1.
+// C-style variadic so that the compiler checks each message's arguments against its format.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
 [[noreturn, gnu::format(printf, 1, 2)]] void fail(const char *format, ...)
 {
 	va_list args;

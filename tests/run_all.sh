@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # Build hrefgen and run the whole test suite: every leg this machine can run.
 # With HREFGEN_REQUIRE_ALL=1 (set by CI) a leg that cannot run is a failure, not a skip.
+# HREFGEN_FUZZ_SECONDS sets each fuzz target's run (default 60 under CI, 10 elsewhere).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 require_all=${HREFGEN_REQUIRE_ALL:-0}
+fuzz_seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
 failed=()
 skipped=()
 
 # Run one leg by name; record it as failed when its command fails.
 leg() {
-	local name=$1
+	local name=$1 start=$SECONDS
 	shift
 	echo "=== $name"
 	if "$@"; then
-		echo "=== $name: passed"
+		echo "=== $name: passed ($((SECONDS - start)) s)"
 	else
-		echo "=== $name: FAILED"
+		echo "=== $name: FAILED ($((SECONDS - start)) s)"
 		failed+=("$name")
 	fi
 }
@@ -30,13 +32,50 @@ skip() {
 	fi
 }
 
+# Tell whether every named command is on this machine.
+have() {
+	command -v "$@" >/dev/null
+}
+
+# Configure and build one preset.
+build() {
+	cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
+}
+
 # Configure, build and test one preset.
 preset() {
-	cmake --preset "$1" >/dev/null && cmake --build --preset "$1" && ctest --preset "$1"
+	build "$1" && ctest --preset "$1"
+}
+
+# Formatting, clang-tidy and cppcheck over the tool's sources.
+lint() {
+	local sources=(src/*.cpp src/*.hpp fuzz/*.cpp fuzz/*.hpp)
+	[ ! -d bench ] || sources+=(bench/*.cpp)
+	clang-format --dry-run -Werror "${sources[@]}" &&
+		clang-tidy --quiet -p build/ci-clang src/*.cpp &&
+		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
+			--inline-suppr --std=c++20 --quiet src/
+}
+
+# Build the fuzz targets and run each from its seed corpus for fuzz_seconds.
+fuzz() {
+	build fuzz || return 1
+	local target corpus
+	for target in extractor run; do
+		corpus=build/fuzz/corpus-$target
+		mkdir -p "$corpus"
+		echo "--- ${target}_fuzzer for $fuzz_seconds s"
+		build/fuzz/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+			"$corpus" fuzz/corpus/$target >build/fuzz/$target.log 2>&1 || {
+			tail -40 build/fuzz/$target.log
+			return 1
+		}
+		grep -E 'DONE|stat::number_of_executed_units' build/fuzz/$target.log
+	done
 }
 
 # Build hrefgen.exe and run the case table under Wine, with one wineserver for the whole leg.
-windows_leg() {
+windows() {
 	# A Wine prefix of the build's own, made before the first case so that
 	# Wine's set-up messages stay out of the cases.
 	export WINEPREFIX=$PWD/build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -50,12 +89,33 @@ windows_leg() {
 }
 
 leg native preset ci
-if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+if have clang++; then
+	leg clang preset ci-clang
+else
+	skip clang "no clang: apt-get install clang"
+fi
+leg sanitizers preset sanitize
+if have valgrind; then
+	leg valgrind ctest --preset valgrind
+else
+	skip valgrind "no valgrind: apt-get install valgrind"
+fi
+if have clang++ && [ -n "$(find /usr/lib/llvm-* -name 'libclang_rt.fuzzer-x86_64.a' 2>/dev/null)" ]; then
+	leg fuzz fuzz
+else
+	skip fuzz "no libFuzzer: apt-get install clang libclang-rt-14-dev"
+fi
+if have clang-format clang-tidy cppcheck && [ -f build/ci-clang/compile_commands.json ]; then
+	leg lint lint
+else
+	skip lint "needs clang-format, clang-tidy, cppcheck and the clang build"
+fi
+if ! have x86_64-w64-mingw32-g++-posix; then
 	skip windows "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"
 elif [ ! -x /usr/lib/wine/wine64 ]; then
 	skip windows "no Wine: apt-get install wine64"
 else
-	leg windows windows_leg
+	leg windows windows
 fi
 
 echo

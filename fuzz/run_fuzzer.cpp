@@ -1,0 +1,86 @@
+// Fuzz whole runs of hrefgen: arbitrary file contents with a read limit taken
+// from the input's first byte, checked against the pieces the input cuts into.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+
+#include "anchor_model.hpp"
+
+int hrefgen_main(int argc, char *argv[]);
+
+namespace
+{
+
+char input_path[] = "/tmp/hrefgen-fuzz-in-XXXXXX";
+char output_path[] = "/tmp/hrefgen-fuzz-out-XXXXXX";
+
+// Stop the fuzzer with a message when a check fails.
+void check(bool ok, const char *what)
+{
+	if (!ok) {
+		std::fprintf(stderr, "check failed: %s\n", what);
+		std::abort();
+	}
+}
+
+// Replace the contents of the file at path with bytes.
+void write_file(const char *path, std::string_view bytes)
+{
+	std::FILE *file = std::fopen(path, "wb");
+	check(file != nullptr, "temporary input opens");
+	std::fwrite(bytes.data(), 1, bytes.size(), file);
+	std::fclose(file);
+}
+
+// The whole contents of the file at path.
+std::string read_file(const char *path)
+{
+	std::string bytes;
+	std::FILE *file = std::fopen(path, "rb");
+	check(file != nullptr, "output file exists");
+	char chunk[4096];
+	std::size_t got = 0;
+	while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+		bytes.append(chunk, got);
+	std::fclose(file);
+	return bytes;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+	// The run's closing message is of no interest here.
+	check(std::freopen("/dev/null", "w", stdout) != nullptr, "stdout to /dev/null");
+	const int in = mkstemp(input_path);
+	const int out = mkstemp(output_path);
+	check(in >= 0 && out >= 0, "temporary files");
+	close(in);
+	close(out);
+	std::atexit([] {
+		unlink(input_path);
+		unlink(output_path);
+	});
+	return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+	if (size == 0)
+		return 0;
+	// Limits 2 to 129: short enough to cut most inputs into several pieces.
+	const std::size_t read_limit = 2 + data[0] % 128;
+	const std::string_view input(reinterpret_cast<const char *>(data + 1), size - 1);
+	write_file(input_path, input);
+
+	std::string limit = std::to_string(read_limit);
+	char program[] = "hrefgen";
+	char *argv[] = {program, limit.data(), input_path, output_path, nullptr};
+	check(hrefgen_main(4, argv) == 0, "the run succeeds");
+	check(read_file(output_path) == expected_output(input, read_limit),
+	      "one anchor line per piece, as the rules say");
+	return 0;
+}
