@@ -9,15 +9,20 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
+
+#include "stream_io.hpp"
 
 namespace
 {
 
 constexpr char link_marker[] = "http://";
-constexpr std::string_view anchor_open = "<a href=\"";
-constexpr std::string_view anchor_middle = "\">";
-constexpr std::string_view anchor_close = "</a>\n";
+constexpr std::size_t link_marker_length = sizeof link_marker - 1;
+
+// The length of the first length bytes of s without a closing newline.
+[[nodiscard]] std::size_t without_newline(const char *s, std::size_t length)
+{
+	return length > 0 && s[length - 1] == '\n' ? length - 1 : length;
+}
 
 // Copy length bytes into a new heap buffer of exactly length + 1 bytes, NUL-terminated.
 [[nodiscard]] char *copy_bytes(const char *from, std::size_t length)
@@ -30,21 +35,22 @@ constexpr std::string_view anchor_close = "</a>\n";
 	return copy;
 }
 
-// Write length bytes to output; a failure stays in the stream's error indicator.
-void put_bytes(const char *bytes, std::size_t length, std::FILE *output)
+// Write a string literal byte by byte: cheaper than a call per piece for a few bytes.
+template <std::size_t size> void write_literal(const char (&literal)[size], std::FILE *output)
 {
-	(void)std::fwrite(bytes, 1, length, output);
+	for (std::size_t i = 0; i + 1 < size; ++i)
+		write_byte(literal[i], output);
 }
 
 // Write one anchor line for href and text.
 void write_anchor(const char *href, std::size_t href_length, const char *text,
                   std::size_t text_length, std::FILE *output)
 {
-	put_bytes(anchor_open.data(), anchor_open.size(), output);
-	put_bytes(href, href_length, output);
-	put_bytes(anchor_middle.data(), anchor_middle.size(), output);
-	put_bytes(text, text_length, output);
-	put_bytes(anchor_close.data(), anchor_close.size(), output);
+	write_literal("<a href=\"", output);
+	write_bytes(href, href_length, output);
+	write_literal("\">", output);
+	write_bytes(text, text_length, output);
+	write_literal("</a>\n", output);
 }
 
 }  // namespace
@@ -55,14 +61,21 @@ ExtractResult process_line(const char *line, std::FILE *output)
 	if (href_start == nullptr)
 		return ExtractResult::ok;
 
-	// The href ends at the first space, or at the newline or end of a line
-	// that has no space after the address.
-	const std::size_t href_length = std::strcspn(href_start, " \n");
-	const char *text_start = href_start + href_length;
+	// A newline can only close the line, so the first space after the marker
+	// ends the href; without one the href runs to the line's end.
+	const char *space = std::strchr(href_start + link_marker_length, ' ');
+	std::size_t href_length = 0;
+	const char *text_start = nullptr;
 	std::size_t text_length = 0;
-	if (*text_start == ' ') {
-		text_start += std::strspn(text_start, " ");
-		text_length = std::strcspn(text_start, "\n");
+	if (space == nullptr) {
+		href_length = without_newline(href_start, std::strlen(href_start));
+		text_start = href_start + href_length;
+	} else {
+		href_length = static_cast<std::size_t>(space - href_start);
+		text_start = space;
+		while (*text_start == ' ')
+			++text_start;
+		text_length = without_newline(text_start, std::strlen(text_start));
 	}
 
 	char *href = copy_bytes(href_start, href_length);

@@ -9,6 +9,7 @@ enum class ExtractResult {
 	out_of_memory  // the href or text buffer could not be allocated; nothing was written
 };
 
-// If the NUL-terminated line holds "http://", write its anchor line to output.
-// Write errors are left in output's error indicator for the caller to check.
+// If the line holds "http://", write its anchor line to output. The line is as
+// read: NUL-terminated, and only its last byte can be a newline. Write errors
+// are left in output's error indicator for the caller to check.
 [[nodiscard]] ExtractResult process_line(const char *line, std::FILE *output);

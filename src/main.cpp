@@ -14,6 +14,7 @@
 #include <system_error>
 
 #include "link_extractor.hpp"
+#include "stream_io.hpp"
 
 namespace
 {
@@ -87,23 +88,23 @@ constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 	// A limit below 2 leaves no room for a character: such a read never yields a line.
 	if (read_limit < 2)
 		return false;
-	return std::fgets(line, read_limit, input) != nullptr;
+	return read_line(line, read_limit, input) != nullptr;
 }
 
 // Hand every piece of the input to the extractor, ending the run on any failure.
 void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *input_path,
              std::FILE *output, const char *output_path)
 {
-	for (long long read_count = 1; !std::feof(input); ++read_count) {
+	for (long long read_count = 1; !at_end(input); ++read_count) {
 		if (!read_piece(line, read_limit, input)) {
-			if (std::feof(input))
+			if (at_end(input))
 				break;
 			fail("Error reading line from input file %s line %lld, aborting!\n",
 			     input_path, read_count);
 		}
 		if (process_line(line, output) == ExtractResult::out_of_memory)
 			fail("%s", no_memory_message);
-		if (std::ferror(output))
+		if (has_failed(output))
 			fail("Error writing output file %s, aborting!\n", output_path);
 	}
 }

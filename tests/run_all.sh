@@ -49,9 +49,10 @@ preset() {
 
 # Formatting, clang-tidy and cppcheck over the tool's sources.
 lint() {
-	local sources=(src/*.cpp src/*.hpp fuzz/*.cpp fuzz/*.hpp)
-	[ ! -d bench ] || sources+=(bench/*.cpp)
-	clang-format --dry-run -Werror "${sources[@]}" &&
+	local sources
+	sources=$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
+	# shellcheck disable=SC2086 # the sources' names hold no spaces
+	clang-format --dry-run -Werror $sources &&
 		clang-tidy --quiet -p build/ci-clang src/*.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
 			--inline-suppr --std=c++20 --quiet src/
@@ -89,6 +90,7 @@ windows() {
 }
 
 leg native preset ci
+leg release preset release
 if have clang++; then
 	leg clang preset ci-clang
 else
