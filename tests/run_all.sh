@@ -55,7 +55,8 @@ lint() {
 	clang-format --dry-run -Werror $sources &&
 		clang-tidy --quiet -p build/ci-clang src/*.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
-			--inline-suppr --std=c++20 --quiet src/
+			--inline-suppr --std=c++20 --quiet src/ &&
+		groff -ww -z -mandoc doc/hrefgen.1
 }
 
 # Build the fuzz targets and run each from its seed corpus for fuzz_seconds.
@@ -107,10 +108,10 @@ if have clang++ && [ -n "$(find /usr/lib/llvm-* -name 'libclang_rt.fuzzer-x86_64
 else
 	skip fuzz "no libFuzzer: apt-get install clang libclang-rt-14-dev"
 fi
-if have clang-format clang-tidy cppcheck && [ -f build/ci-clang/compile_commands.json ]; then
+if have clang-format clang-tidy cppcheck groff && [ -f build/ci-clang/compile_commands.json ]; then
 	leg lint lint
 else
-	skip lint "needs clang-format, clang-tidy, cppcheck and the clang build"
+	skip lint "needs clang-format, clang-tidy, cppcheck, groff and the clang build"
 fi
 if ! have x86_64-w64-mingw32-g++-posix; then
 	skip windows "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"

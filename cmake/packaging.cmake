@@ -1,0 +1,33 @@
+# Installation and packages: a .deb for Debian, a .zip for Windows.
+include(GNUInstallDirs)
+
+if(WIN32)
+	# The zip is unpacked by hand: the program and its documents side by side.
+	install(TARGETS hrefgen RUNTIME DESTINATION .)
+	install(FILES README.md DESTINATION . RENAME README.txt)
+	install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+	set(CPACK_GENERATOR ZIP)
+	set(CPACK_SYSTEM_NAME win64)
+	set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+	install(TARGETS hrefgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+	install(FILES doc/hrefgen.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+	install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+	set(CPACK_GENERATOR DEB)
+endif()
+
+set(CPACK_PACKAGE_NAME hrefgen)
+set(CPACK_PACKAGE_VENDOR "The hrefgen developers")
+set(CPACK_PACKAGE_CONTACT "The hrefgen developers <hrefgen@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "hrefgen reads a text file of links, one per line (address, spaces,
+description), and writes one HTML anchor line for each.")
+
+include(CPack)
