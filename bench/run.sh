@@ -120,14 +120,14 @@ long_tools=(hrefgen)
 if [ -x "$root/build/windows/hrefgen.exe" ] && [ -x /usr/lib/wine/wine64 ]; then
 	export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 	mkdir -p "$WINEPREFIX"
-	wineserver -p 2>/dev/null || true
+	/usr/lib/wine/wineserver -p 2>/dev/null || true
 	command[hrefgen.exe]="/usr/lib/wine/wine64 $root/build/windows/hrefgen.exe $long_limit long.txt out.html >/dev/null"
 	long_tools+=(hrefgen.exe)
 else
 	echo "(no build/windows/hrefgen.exe or no Wine: the Windows build is not timed)"
 fi
 time_commands "16 MB link line (read limit $long_limit; hrefgen.exe under Wine):" long.json "${long_tools[@]}"
-[ "${#long_tools[@]}" = 1 ] || wineserver -k
+[ "${#long_tools[@]}" = 1 ] || /usr/lib/wine/wineserver -k
 
 echo
 echo "peak memory (maximum resident set size):"

@@ -82,11 +82,11 @@ windows() {
 	# Wine's set-up messages stay out of the cases.
 	export WINEPREFIX=$PWD/build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 	mkdir -p "$WINEPREFIX"
-	wineserver -p || echo "(a wineserver is running already; using it)"
+	/usr/lib/wine/wineserver -p || echo "(a wineserver is running already; using it)"
 	/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || return 1
 	preset windows
 	local status=$?
-	wineserver -k
+	/usr/lib/wine/wineserver -k
 	return $status
 }
 
