@@ -26,7 +26,11 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# A static hrefgen needs no libraries; a dynamic one gets its dependencies
+# from dpkg-shlibdeps (packages file and dpkg-dev).
+if(NOT HREFGEN_STATIC)
+	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "hrefgen reads a text file of links, one per line (address, spaces,
 description), and writes one HTML anchor line for each.")
 
