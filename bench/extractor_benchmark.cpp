@@ -5,8 +5,7 @@
 
 #include "link_extractor.hpp"
 
-namespace
-{
+namespace {
 
 // Time process_line on one line, reporting bytes of line handled per second.
 void run_lines(benchmark::State &state, const char *line, std::size_t length)

@@ -11,8 +11,7 @@
 
 int hrefgen_main(int argc, char *argv[]);
 
-namespace
-{
+namespace {
 
 char input_path[] = "/tmp/hrefgen-fuzz-in-XXXXXX";
 char output_path[] = "/tmp/hrefgen-fuzz-out-XXXXXX";

@@ -12,8 +12,7 @@
 
 #include "stream_io.hpp"
 
-namespace
-{
+namespace {
 
 constexpr char link_marker[] = "http://";
 constexpr std::size_t link_marker_length = sizeof link_marker - 1;

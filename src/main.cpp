@@ -16,8 +16,7 @@
 #include "link_extractor.hpp"
 #include "stream_io.hpp"
 
-namespace
-{
+namespace {
 
 constexpr const char *no_memory_message = "Unable to allocate memory, aborting!\n";
 constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;

@@ -20,6 +20,8 @@
 #     on=PLATFORM  run the case only on that platform
 #     heavy=1      a case too large for memcheck: skipped when HREFGEN_CASES_LIGHT=1
 #     nonroot=1    a case about permissions: skipped, saying so, when run as root
+#     vmlimit=1    a case that limits memory with ulimit -v: skipped when HREFGEN_CASES_NO_VMLIMIT=1
+#                  (sanitizers and valgrind need more address space than any such limit)
 # On windows every newline expected on standard output or in the output file
 # is CR LF, as the text mode writes it.
 set -u
@@ -49,6 +51,16 @@ expect_bytes() {
 	expect_file "$2.raw" "$2"
 }
 
+# Write to 'in' a link line, one whose text is $1 x's, and another link line.
+big_line_between() {
+	{
+		printf 'http://a b\n'
+		printf 'http://big '
+		head -c "$1" /dev/zero | tr '\0' x
+		printf '\nhttp://c d\n'
+	} >in
+}
+
 # Write to 'in' one link line whose text is $1 x's, and to 'want' its anchor line.
 long_link_line() {
 	head -c "$1" /dev/zero | tr '\0' x >text
@@ -70,7 +82,8 @@ t() {
 	local line=${BASH_LINENO[0]}
 	count=$((count + 1))
 	if { [ -n "${on:-}" ] && [ "$on" != "$platform" ]; } ||
-		{ [ -n "${heavy:-}" ] && [ -n "${HREFGEN_CASES_LIGHT:-}" ]; }; then
+		{ [ -n "${heavy:-}" ] && [ -n "${HREFGEN_CASES_LIGHT:-}" ]; } ||
+		{ [ -n "${vmlimit:-}" ] && [ -n "${HREFGEN_CASES_NO_VMLIMIT:-}" ]; }; then
 		skipped=$((skipped + 1))
 		return
 	fi
@@ -260,6 +273,10 @@ on=posix nonroot=1 prep='chmod 000 in' t '80 in out' 'http://a b\n' 'Error openi
 # Big inputs: a link line of several megabytes is read whole, or in pieces.
 prep='long_link_line 4000000' t '4000011 in out' - "$DONE" 0 @want
 heavy=1 prep='long_link_line 4000000' t '2147483647 in out' - "$DONE" 0 @want
+
+# Memory running out: reported, and the anchor lines written before stay in the output.
+on=posix vmlimit=1 prep='big_line_between 25000000 && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+on=posix vmlimit=1 prep='ulimit -v 45000' t '100000000 in out' 'http://a b\n' "$NOMEM" 1 -
 
 # Hostile input: binary bytes, no newlines at all, random data.
 on=posix t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 '<a href="http://\x1b[31m"></a>\n<a href="http://\xe2\x80\xae">x\r</a>\n'
