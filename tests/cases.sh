@@ -77,6 +77,7 @@ dump() {
 	od -A d -t x1z -v "$3" | sed 's/^/    /'
 }
 
+# Run one case, as the columns above say, and report it when it fails.
 t() {
 	local args=$1 input=$2 stdout=$3 status=$4 output=$5
 	local line=${BASH_LINENO[0]}
@@ -125,6 +126,7 @@ t() {
 	fi
 	if [ $ok = 1 ]; then
 		passed=$((passed + 1))
+		rm -rf "$dir"
 		return
 	fi
 	failed=$((failed + 1))
@@ -134,6 +136,7 @@ t() {
 	if [ "$output" != - ] && [ -e "$file" ] && ! cmp -s "$file" "$work/want_output"; then
 		dump "${check:-out}" "$file" "$work/want_output"
 	fi
+	rm -rf "$dir"
 }
 
 # Messages.
