@@ -68,7 +68,7 @@ fuzz() {
 		mkdir -p "$corpus"
 		echo "--- ${target}_fuzzer for $fuzz_seconds s"
 		build/fuzz/fuzz/${target}_fuzzer -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-			"$corpus" fuzz/corpus/$target >build/fuzz/$target.log 2>&1 || {
+			-artifact_prefix=build/fuzz/ "$corpus" fuzz/corpus/$target >build/fuzz/$target.log 2>&1 || {
 			tail -40 build/fuzz/$target.log
 			return 1
 		}
