@@ -7,16 +7,8 @@
 #include <string_view>
 
 #include "anchor_model.hpp"
+#include "fuzz_check.hpp"
 #include "link_extractor.hpp"
-
-// Stop the fuzzer with a message when a check fails.
-static void check(bool ok, const char *what)
-{
-	if (!ok) {
-		std::fprintf(stderr, "check failed: %s\n", what);
-		std::abort();
-	}
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "anchor_model.hpp"
+#include "fuzz_check.hpp"
 
 int hrefgen_main(int argc, char *argv[]);
 
@@ -15,15 +16,6 @@ namespace {
 
 char input_path[] = "/tmp/hrefgen-fuzz-in-XXXXXX";
 char output_path[] = "/tmp/hrefgen-fuzz-out-XXXXXX";
-
-// Stop the fuzzer with a message when a check fails.
-void check(bool ok, const char *what)
-{
-	if (!ok) {
-		std::fprintf(stderr, "check failed: %s\n", what);
-		std::abort();
-	}
-}
 
 // Replace the contents of the file at path with bytes.
 void write_file(const char *path, std::string_view bytes)
