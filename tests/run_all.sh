@@ -81,9 +81,13 @@ windows() {
 	# A Wine prefix of the build's own, made before the first case so that
 	# Wine's set-up messages stay out of the cases.
 	export WINEPREFIX=$PWD/build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+	# wineboot returns while Wine's own services are still starting, and a case
+	# started then can fail inside Wine: wait for them all to end, then keep one
+	# wineserver for the cases.
 	mkdir -p "$WINEPREFIX"
-	/usr/lib/wine/wineserver -p || echo "(a wineserver is running already; using it)"
 	/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || return 1
+	/usr/lib/wine/wineserver -w
+	/usr/lib/wine/wineserver -p || echo "(a wineserver is running already; using it)"
 	preset windows
 	local status=$?
 	/usr/lib/wine/wineserver -k
