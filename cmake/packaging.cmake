@@ -2,10 +2,14 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-	# The zip is unpacked by hand: the program and its documents side by side.
+	# The zip is unpacked by hand: the program beside a README for Windows
+	# users, the licence and an example list, all with CR LF line ends.
+	configure_file(packaging/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
+	configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+	configure_file(examples/links.txt links.txt @ONLY NEWLINE_STYLE CRLF)
 	install(TARGETS hrefgen RUNTIME DESTINATION .)
-	install(FILES README.md DESTINATION . RENAME README.txt)
-	install(FILES LICENSE DESTINATION . RENAME LICENSE.txt)
+	install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
+		${PROJECT_BINARY_DIR}/links.txt DESTINATION .)
 	set(CPACK_GENERATOR ZIP)
 	set(CPACK_SYSTEM_NAME win64)
 	set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -10,8 +10,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 #include "link_extractor.hpp"
 #include "stream_io.hpp"
@@ -21,14 +19,24 @@ namespace {
 constexpr const char *no_memory_message = "Unable to allocate memory, aborting!\n";
 constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 
-// Print a failure message on standard output and end the run with status 1.
+// Print a message on standard output.
 // C-style variadic so that the compiler checks each message's arguments against its format.
+// NOLINTNEXTLINE(cert-dcl50-cpp)
+[[gnu::format(printf, 1, 2)]] void say(const char *format, ...)
+{
+	std::va_list args;
+	va_start(args, format);
+	print_message(format, args);
+	va_end(args);
+}
+
+// Print a failure message on standard output and end the run with status 1.
 // NOLINTNEXTLINE(cert-dcl50-cpp)
 [[noreturn, gnu::format(printf, 1, 2)]] void fail(const char *format, ...)
 {
-	va_list args;
+	std::va_list args;
 	va_start(args, format);
-	(void)std::vprintf(format, args);
+	print_message(format, args);
 	va_end(args);
 	std::exit(EXIT_FAILURE);
 }
@@ -60,16 +68,6 @@ constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 	if (line == nullptr)
 		fail("%s", no_memory_message);
 	return line;
-}
-
-// Tell whether output_path names an existing regular file that is the input file itself.
-[[nodiscard]] bool is_input_file(const char *input_path, const char *output_path)
-{
-	std::error_code error;
-	const std::filesystem::path output{output_path};
-	if (!std::filesystem::is_regular_file(output, error))
-		return false;
-	return std::filesystem::equivalent(std::filesystem::path{input_path}, output, error);
 }
 
 // Open the file at path with mode, with a large buffer; nullptr when it cannot be opened.
@@ -113,7 +111,7 @@ void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *
 int main(int argc, char *argv[])
 {
 	if (argc < 4) {
-		(void)std::printf("To few arguments specified.\n");
+		say("To few arguments specified.\n");
 		fail("Usage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n");
 	}
 	const char *input_path = argv[2];
@@ -125,7 +123,7 @@ int main(int argc, char *argv[])
 	std::FILE *input = open_stream(input_path, "r");
 	if (input == nullptr)
 		fail("Error opening input file %s, aborting!\n", input_path);
-	if (is_input_file(input_path, output_path))
+	if (is_same_file(input, output_path))
 		fail("Error opening output file %s: it is the input file, aborting!\n",
 		     output_path);
 	std::FILE *output = open_stream(output_path, "w");
@@ -138,6 +136,6 @@ int main(int argc, char *argv[])
 	if (std::fflush(output) != 0 || std::fclose(output) != 0)
 		fail("Error writing output file %s, aborting!\n", output_path);
 	std::free(line);
-	(void)std::printf("All done, exiting...\n");
+	say("All done, exiting...\n");
 	return EXIT_SUCCESS;
 }

@@ -47,16 +47,26 @@ preset() {
 	build "$1" && ctest --preset "$1"
 }
 
-# Formatting, clang-tidy and cppcheck over the tool's sources.
+# Formatting, clang-tidy and cppcheck over the tool's sources; the Windows
+# sources with the cross-build's compile commands, where mingw-w64 is present.
 lint() {
 	local sources
 	sources=$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 	# shellcheck disable=SC2086 # the sources' names hold no spaces
 	clang-format --dry-run -Werror $sources &&
-		clang-tidy --quiet -p build/ci-clang src/*.cpp &&
+		clang-tidy --quiet -p build/ci-clang src/main.cpp src/link_extractor.cpp \
+			src/stream_io_posix.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
 			--inline-suppr --std=c++20 --quiet src/ &&
-		groff -ww -z -mandoc doc/hrefgen.1
+		groff -ww -z -mandoc doc/hrefgen.1 || return 1
+	if have x86_64-w64-mingw32-g++-posix; then
+		local include
+		include=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=include/c++/cstdio)")
+		cmake --preset windows >/dev/null &&
+			clang-tidy --quiet -p build/windows --extra-arg=-isystem"$include" \
+				--extra-arg=-isystem"$include"/x86_64-w64-mingw32 \
+				src/stream_io_windows.cpp tests/version_probe.cpp
+	fi
 }
 
 # Build the fuzz targets and run each from its seed corpus for fuzz_seconds.
