@@ -12,7 +12,7 @@ void run_lines(benchmark::State &state, const char *line, std::size_t length)
 {
 	std::FILE *output = std::fopen("/dev/null", "w");
 	for (auto _ : state)
-		benchmark::DoNotOptimize(process_line(line, output));
+		benchmark::DoNotOptimize(process_line(line, length, output));
 	std::fclose(output);
 	state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * length));
 }

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 	char *written = nullptr;
 	std::size_t written_size = 0;
 	std::FILE *output = open_memstream(&written, &written_size);
-	check(process_line(line, output) == ExtractResult::ok, "process_line succeeds");
+	check(process_line(line, bytes.size(), output) == ExtractResult::ok,
+	      "process_line succeeds");
 	std::fclose(output);
 
 	const std::string_view anchor(written, written_size);

@@ -17,10 +17,13 @@ namespace {
 constexpr char link_marker[] = "http://";
 constexpr std::size_t link_marker_length = sizeof link_marker - 1;
 
-// The length of the first length bytes of s without a closing newline.
-[[nodiscard]] std::size_t without_newline(const char *s, std::size_t length)
+// Where the line's content ends from 'from' on: at the first NUL byte before
+// line_end, else at line_end, and before a newline that closes the line.
+[[nodiscard]] const char *content_end(const char *from, const char *line_end)
 {
-	return length > 0 && s[length - 1] == '\n' ? length - 1 : length;
+	const void *nul = std::memchr(from, '\0', static_cast<std::size_t>(line_end - from));
+	const char *end = nul != nullptr ? static_cast<const char *>(nul) : line_end;
+	return end > from && end[-1] == '\n' ? end - 1 : end;
 }
 
 // Copy length bytes into a new heap buffer of exactly length + 1 bytes, NUL-terminated.
@@ -54,7 +57,7 @@ void write_anchor(const char *href, std::size_t href_length, const char *text,
 
 }  // namespace
 
-ExtractResult process_line(const char *line, std::FILE *output)
+ExtractResult process_line(const char *line, std::size_t length, std::FILE *output)
 {
 	const char *href_start = std::strstr(line, link_marker);
 	if (href_start == nullptr)
@@ -62,20 +65,21 @@ ExtractResult process_line(const char *line, std::FILE *output)
 
 	// A newline can only close the line, so the first space after the marker
 	// ends the href; without one the href runs to the line's end.
+	const char *line_end = line + length;
 	const char *space = std::strchr(href_start + link_marker_length, ' ');
-	std::size_t href_length = 0;
+	const char *href_end = space;
 	const char *text_start = nullptr;
-	std::size_t text_length = 0;
 	if (space == nullptr) {
-		href_length = without_newline(href_start, std::strlen(href_start));
-		text_start = href_start + href_length;
+		href_end = content_end(href_start, line_end);
+		text_start = href_end;
 	} else {
-		href_length = static_cast<std::size_t>(space - href_start);
 		text_start = space;
 		while (*text_start == ' ')
 			++text_start;
-		text_length = without_newline(text_start, std::strlen(text_start));
 	}
+	const auto href_length = static_cast<std::size_t>(href_end - href_start);
+	const auto text_length =
+	        static_cast<std::size_t>(content_end(text_start, line_end) - text_start);
 
 	char *href = copy_bytes(href_start, href_length);
 	if (href == nullptr)

@@ -1,6 +1,7 @@
 // Cutting one link out of one line of a link list and writing its anchor line.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 // What became of one line handed to process_line.
@@ -10,6 +11,7 @@ enum class ExtractResult {
 };
 
 // If the line holds "http://", write its anchor line to output. The line is as
-// read: NUL-terminated, and only its last byte can be a newline. Write errors
-// are left in output's error indicator for the caller to check.
-[[nodiscard]] ExtractResult process_line(const char *line, std::FILE *output);
+// read: length bytes, of which only the last can be a newline, followed by a
+// NUL byte; a NUL byte inside it ends it. Write errors are left in output's
+// error indicator for the caller to check.
+[[nodiscard]] ExtractResult process_line(const char *line, std::size_t length, std::FILE *output);

@@ -6,23 +6,68 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 
 // Tell whether path names the regular file that stream is open on. The name
 // is looked up exactly as fopen looks it up, so every spelling and link of the
 // file counts.
 [[nodiscard]] bool is_same_file(std::FILE *stream, const char *path);
 
+// Tell whether stream is open on a directory.
+[[nodiscard]] bool is_directory(std::FILE *stream);
+
 // Print a message on standard output, formatted as vprintf does. On a Windows
 // console the message shows the characters that the bytes stand for.
 void print_message(const char *format, std::va_list args);
 
+// read_line(line, size, stream) reads the next line into line, a buffer of
+// size bytes (at least 2), as fgets does: characters up to and including a
+// newline, at most size - 1 of them, then a NUL byte. It returns the number of
+// characters stored, 0 when the read yields no line. Unlike fgets on glibc,
+// the characters stored before a read fails are returned as a line; the
+// failure is left in the stream's error indicator, and a stream that has
+// failed yields no more lines.
+
 #if defined(__GLIBC__)
 
-// Read up to count - 1 characters of a line into line, as fgets does.
-inline char *read_line(char *line, int count, std::FILE *stream)
+// glibc's FILE is a complete type: the bytes already read into the stream's
+// buffer lie between _IO_read_ptr and _IO_read_end. A line is copied out of
+// there in one memchr and one memcpy, as fgets itself does, and getc refills
+// the buffer when it runs dry.
+[[nodiscard]] inline std::size_t read_line(char *line, std::size_t size, std::FILE *stream)
 {
-	return fgets_unlocked(line, count, stream);
+	if (ferror_unlocked(stream) != 0)
+		return 0;
+	std::size_t stored = 0;
+	while (stored < size - 1) {
+		const char *buffered = stream->_IO_read_ptr;
+		auto count = static_cast<std::size_t>(stream->_IO_read_end - buffered);
+		if (count == 0) {
+			const int c = getc_unlocked(stream);
+			if (c == EOF)
+				break;
+			line[stored++] = static_cast<char>(c);
+			if (c == '\n')
+				break;
+			continue;
+		}
+		if (count > size - 1 - stored)
+			count = size - 1 - stored;
+		const void *newline = std::memchr(buffered, '\n', count);
+		if (newline != nullptr)
+			count = static_cast<std::size_t>(static_cast<const char *>(newline) -
+			                                 buffered) +
+			        1;
+		std::memcpy(line + stored, buffered, count);
+		stream->_IO_read_ptr += count;
+		stored += count;
+		if (newline != nullptr)
+			break;
+	}
+	line[stored] = '\0';
+	return stored;
 }
 
 // Write length bytes; a failure is left in the stream's error indicator.
@@ -51,9 +96,27 @@ inline bool has_failed(std::FILE *stream)
 
 #else
 
-inline char *read_line(char *line, int count, std::FILE *stream)
+[[nodiscard]] inline std::size_t read_line(char *line, std::size_t size, std::FILE *stream)
 {
-	return std::fgets(line, count, stream);
+	if (std::ferror(stream) != 0)
+		return 0;
+	std::size_t stored = 0;
+	while (stored < size - 1) {
+#if defined(_WIN32)
+		// The C runtime's buffer macro; its text mode has already turned CR LF
+		// into a newline and stopped at CTRL-Z when the buffer was filled.
+		const int c = _getc_nolock(stream);
+#else
+		const int c = std::getc(stream);
+#endif
+		if (c == EOF)
+			break;
+		line[stored++] = static_cast<char>(c);
+		if (c == '\n')
+			break;
+	}
+	line[stored] = '\0';
+	return stored;
 }
 
 inline void write_bytes(const char *bytes, std::size_t length, std::FILE *stream)

@@ -13,6 +13,12 @@ bool is_same_file(std::FILE *stream, const char *path)
 	       named.st_ino == opened.st_ino;
 }
 
+bool is_directory(std::FILE *stream)
+{
+	struct stat opened = {};
+	return fstat(fileno(stream), &opened) == 0 && S_ISDIR(opened.st_mode);
+}
+
 void print_message(const char *format, std::va_list args)
 {
 	(void)std::vprintf(format, args);

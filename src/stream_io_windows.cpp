@@ -22,6 +22,15 @@ namespace {
 	       a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
+// Get what Windows knows of the file that stream is open on; false when it cannot.
+[[nodiscard]] bool describe(std::FILE *stream, BY_HANDLE_FILE_INFORMATION &information)
+{
+	// The C runtime hands out its handles as integers.
+	// NOLINTNEXTLINE(performance-no-int-to-ptr)
+	auto *const handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+	return GetFileInformationByHandle(handle, &information) != 0;
+}
+
 // Format a message as vsnprintf does into a new heap block; nullptr when that fails.
 [[nodiscard]] char *format_message(const char *format, std::va_list args)
 {
@@ -63,13 +72,17 @@ namespace {
 
 }  // namespace
 
+bool is_directory(std::FILE *stream)
+{
+	BY_HANDLE_FILE_INFORMATION opened{};
+	return describe(stream, opened) &&
+	       (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 bool is_same_file(std::FILE *stream, const char *path)
 {
 	BY_HANDLE_FILE_INFORMATION opened{};
-	// The C runtime hands out its handles as integers.
-	// NOLINTNEXTLINE(performance-no-int-to-ptr)
-	auto *const input = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-	if (GetFileInformationByHandle(input, &opened) == 0)
+	if (!describe(stream, opened))
 		return false;
 	// No access rights and full sharing: this open disturbs no one, and
 	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.

@@ -22,6 +22,11 @@
 #     nonroot=1    a case about permissions: skipped, saying so, when run as root
 #     vmlimit=1    a case that limits memory with ulimit -v: skipped when HREFGEN_CASES_NO_VMLIMIT=1
 #                  (sanitizers and valgrind need more address space than any such limit)
+#     eio=N        the input's Nth read system call fails with EIO (strace's fault injection):
+#                  skipped when HREFGEN_CASES_NO_STRACE=1 (valgrind makes read calls of its own)
+#     terminal=TEXT  'term' is a pseudo-terminal in raw mode holding TEXT, hung up once read
+#                  (tests/pty_feed, found through HREFGEN_PTY_FEED)
+#   A case whose tool is missing is skipped, saying so, or fails when HREFGEN_REQUIRE_ALL=1.
 # On windows every newline expected on standard output or in the output file
 # is CR LF, as the text mode writes it.
 #
@@ -67,12 +72,38 @@ big_line_between() {
 	} >in
 }
 
-# Write to 'in' one link line whose text is $1 x's, and to 'want' its anchor line.
+# Write to 'in' one link line whose text is $1 x's, and to 'want' its anchor
+# line, or the anchor line of its first $2 x's when given.
 long_link_line() {
-	head -c "$1" /dev/zero | tr '\0' x >text
-	{ printf 'http://a '; cat text; printf '\n'; } >in
-	{ printf '<a href="http://a">'; cat text; printf '</a>\n'; } >want
-	rm text
+	{ printf 'http://a '; head -c "$1" /dev/zero | tr '\0' x; printf '\n'; } >in
+	{ printf '<a href="http://a">'; head -c "${2:-$1}" /dev/zero | tr '\0' x; printf '</a>\n'; } >want
+}
+
+# Write to 'in' $1 link lines of 16 bytes, and to 'want' their anchor lines.
+link_lines() {
+	yes 'http://a bcdefg' | head -n "$1" >in
+	yes '<a href="http://a">bcdefg</a>' | head -n "$1" >want
+}
+
+# The number of read system calls the tool makes before it opens its input.
+reads_before_input() {
+	if [ -z "${reads_before_input:-}" ]; then
+		strace -qq -o "$work/reads" -e trace=openat,open,read "${tool[@]}" 80 "$work/marker" out >/dev/null
+		reads_before_input=$(awk -v marker="$work/marker" \
+			'index($0, marker) { print n + 0; exit } /^read\(/ { n++ }' "$work/reads")
+	fi
+	echo "$reads_before_input"
+}
+
+# Report that the case at line $1 needs $2, which is missing: a skip, or a failure when all is required.
+missing() {
+	if [ "${HREFGEN_REQUIRE_ALL:-0}" = 1 ]; then
+		echo "FAIL line $1: needs $2"
+		failed=$((failed + 1))
+	else
+		echo "SKIP line $1: needs $2"
+		skipped=$((skipped + 1))
+	fi
 }
 
 # Show how got and want differ, byte by byte.
@@ -90,7 +121,8 @@ t() {
 	count=$((count + 1))
 	if { [ -n "${on:-}" ] && [ "$on" != "$platform" ]; } ||
 		{ [ -n "${heavy:-}" ] && [ -n "${HREFGEN_CASES_LIGHT:-}" ]; } ||
-		{ [ -n "${vmlimit:-}" ] && [ -n "${HREFGEN_CASES_NO_VMLIMIT:-}" ]; }; then
+		{ [ -n "${vmlimit:-}" ] && [ -n "${HREFGEN_CASES_NO_VMLIMIT:-}" ]; } ||
+		{ [ -n "${eio:-}" ] && [ -n "${HREFGEN_CASES_NO_STRACE:-}" ]; }; then
 		skipped=$((skipped + 1))
 		return
 	fi
@@ -99,12 +131,25 @@ t() {
 		skipped=$((skipped + 1))
 		return
 	fi
+	local wrap=()
+	if [ -n "${eio:-}" ]; then
+		command -v strace >/dev/null || { missing "$line" "strace: apt-get install strace"; return; }
+		# LeakSanitizer cannot work under a tracer: such a run goes without it.
+		wrap=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+			strace -qq -o /dev/null -e trace=read
+			-e inject=read:error=EIO:when=$(($(reads_before_input) + eio)))
+	fi
+	if [ -n "${terminal:-}" ]; then
+		[ -x "${HREFGEN_PTY_FEED:-}" ] || { missing "$line" "tests/pty_feed, built by CMake"; return; }
+		wrap=("$HREFGEN_PTY_FEED" "$terminal" term)
+	fi
 	local dir=$work/$count
 	mkdir "$dir"
 	[ "$input" = - ] || printf '%b' "$input" >"$dir/in"
 	local argv
 	eval "argv=($args)"
-	(cd "$dir" && eval "${prep:-:}" && exec "${tool[@]}" "${argv[@]}") >"$work/stdout" 2>"$work/stderr" </dev/null
+	(cd "$dir" && eval "${prep:-:}" && exec "${wrap[@]}" "${tool[@]}" "${argv[@]}") \
+		>"$work/stdout" 2>"$work/stderr" </dev/null
 	local got_status=$?
 	expect_bytes "$stdout" "$work/want_stdout"
 	if [ -n "$codepage" ]; then
@@ -293,13 +338,28 @@ on=posix t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 '<a href="http:
 on=windows t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 "$AB"
 
 # Input and output that are not plain files.
-on=posix t '80 . out' - 'Error reading line from input file . line 1, aborting!\n' 1 ''
-on=windows t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
+t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
+prep='mkdir sub && printf old >out' t '80 sub out' - 'Error opening input file sub, aborting!\n' 1 'old'
 t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
 t '80 in /dev/full' '' "$DONE" 0 -
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
 on=posix nonroot=1 prep='mkdir ro && chmod 555 ro' t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 -
 on=posix nonroot=1 prep='chmod 000 in' t '80 in out' 'http://a b\n' 'Error opening input file in, aborting!\n' 1 -
+
+# Read failures, made by failing a read system call of the input or by hanging
+# up a terminal: what was read before the failure forms a line of its own, and
+# the next read reports the failure under its own number. The stream reads 64 KiB
+# at a time.
+READ='Error reading line from input file in line'
+on=posix eio=1 t '80 in out' 'http://a b\n' "$READ1" 1 ''
+on=posix eio=2 prep='link_lines 4096' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
+on=posix eio=2 prep='long_link_line 70000 65527' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix eio=3 prep='long_link_line 140000 131063' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix eio=2 t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
+on=posix eio=2 t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
+on=posix terminal='http://a bc' t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
 
 # Big inputs: a link line of several megabytes is read whole, or in pieces.
 prep='long_link_line 4000000' t '4000011 in out' - "$DONE" 0 @want

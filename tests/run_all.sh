@@ -55,7 +55,7 @@ lint() {
 	# shellcheck disable=SC2086 # the sources' names hold no spaces
 	clang-format --dry-run -Werror $sources &&
 		clang-tidy --quiet -p build/ci-clang src/main.cpp src/link_extractor.cpp \
-			src/stream_io_posix.cpp &&
+			src/stream_io_posix.cpp tests/pty_feed.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
 			--inline-suppr --std=c++20 --quiet src/ &&
 		groff -ww -z -mandoc doc/hrefgen.1 || return 1
