@@ -62,11 +62,12 @@ expect_bytes() {
 	expect_file "$2.raw" "$2"
 }
 
-# Write to 'in' a link line, one whose text is $1 x's, and another link line.
+# Write to 'in' a link line, one whose text is $1 x's, and another link line;
+# with a second argument nospace, the x's follow the marker as its address.
 big_line_between() {
 	{
 		printf 'http://a b\n'
-		printf 'http://big '
+		if [ "${2:-}" = nospace ]; then printf 'http://'; else printf 'http://big '; fi
 		head -c "$1" /dev/zero | tr '\0' x
 		printf '\nhttp://c d\n'
 	} >in
@@ -219,6 +220,8 @@ t '51 in out' "$LONG" "$DONE" 0 "$A40"
 t '40 in out' "$LONG" "$DONE" 0 "$A30"
 t "' +40' in out" "$LONG" "$DONE" 0 "$A30"
 t $'"\t\n\v\f\r40" in out' "$LONG" "$DONE" 0 "$A30"
+t $'"\b40" in out' "$LONG" "$READ1" 1 ''
+t $'"\x0e40" in out' "$LONG" "$READ1" 1 ''
 t '40x in out' "$LONG" "$DONE" 0 "$A30"
 t '0040 in out' "$LONG" "$DONE" 0 "$A30"
 t '4294967336 in out' "$LONG" "$DONE" 0 "$A30"
@@ -306,6 +309,7 @@ t '80 in out' 'http://a.b' "$DONE" 0 '<a href="http://a.b"></a>\n'
 t '80 in out' 'http://a.b \n' "$DONE" 0 '<a href="http://a.b"></a>\n'
 t '80 in out' 'http://a.b    ' "$DONE" 0 '<a href="http://a.b"></a>\n'
 t '80 in out' 'http://\n' "$DONE" 0 '<a href="http://"></a>\n'
+t '80 in out' 'http:// b\n' "$DONE" 0 '<a href="http://">b</a>\n'
 t '80 in out' 'http://a b c  \n' "$DONE" 0 '<a href="http://a">b c  </a>\n'
 t '80 in out' 'http://a\tdesc more\n' "$DONE" 0 '<a href="http://a\tdesc">more</a>\n'
 t '80 in out' 'http://a \tb\n' "$DONE" 0 '<a href="http://a">\tb</a>\n'
@@ -341,6 +345,9 @@ on=windows t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 "$AB"
 t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
 prep='mkdir sub && printf old >out' t '80 sub out' - 'Error opening input file sub, aborting!\n' 1 'old'
 t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
+# A write that fails in the read loop ends the run at once: its input's second
+# read, which would fail, is never made.
+on=posix eio=2 prep='link_lines 20000' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
 t '80 in /dev/full' '' "$DONE" 0 -
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
 on=posix nonroot=1 prep='mkdir ro && chmod 555 ro' t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 -
@@ -365,9 +372,13 @@ on=posix terminal='http://a bc' t '80 term out' - 'Error reading line from input
 prep='long_link_line 4000000' t '4000011 in out' - "$DONE" 0 @want
 heavy=1 prep='long_link_line 4000000' t '2147483647 in out' - "$DONE" 0 @want
 
-# Memory running out: reported, and the anchor lines written before stay in the output.
-on=posix vmlimit=1 prep='big_line_between 25000000 && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+# Memory running out, for the line buffer, the address and the description:
+# reported, and the anchor lines written before stay in the output. A link
+# line's buffers are given back before the next line is read.
 on=posix vmlimit=1 prep='ulimit -v 45000' t '100000000 in out' 'http://a b\n' "$NOMEM" 1 -
+on=posix vmlimit=1 prep='big_line_between 25000000 nospace && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+on=posix vmlimit=1 prep='big_line_between 25000000 && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+on=posix vmlimit=1 prep='link_lines 2000000 && ulimit -v 45000' t '80 in out' - "$DONE" 0 @want
 
 # Hostile input: binary bytes, no newlines at all, random data.
 on=posix t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 '<a href="http://\x1b[31m"></a>\n<a href="http://\xe2\x80\xae">x\r</a>\n'
