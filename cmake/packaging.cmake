@@ -14,15 +14,41 @@ if(WIN32)
 	set(CPACK_SYSTEM_NAME win64)
 	set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 else()
+	# The manual page and the changelog carry the version; Debian wants both
+	# compressed with gzip -9n, and a machine-readable copyright file in place
+	# of the licence.
+	configure_file(doc/hrefgen.1.in hrefgen.1 @ONLY)
+	configure_file(packaging/debian/changelog.in changelog @ONLY)
+	string(REGEX REPLACE "^Copyright (\\(c\\) )?" "" HREFGEN_COPYRIGHT_HOLDERS "${HREFGEN_COPYRIGHT}")
+	file(READ LICENSE license)
+	string(REGEX REPLACE "^.*\n\n(Permission)" "\\1" license "${license}")
+	string(STRIP "${license}" license)
+	string(REPLACE "\n\n" "\n.\n" license "${license}")
+	string(REPLACE "\n" "\n " HREFGEN_LICENSE_TEXT " ${license}")
+	configure_file(packaging/debian/copyright.in copyright @ONLY)
+	foreach(document hrefgen.1 changelog)
+		add_custom_command(OUTPUT ${document}.gz
+			COMMAND gzip -9n --stdout ${document} > ${document}.gz
+			DEPENDS ${PROJECT_BINARY_DIR}/${document})
+	endforeach()
+	add_custom_target(compressed_documents ALL DEPENDS hrefgen.1.gz changelog.gz)
+
 	install(TARGETS hrefgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-	install(FILES doc/hrefgen.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-	install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+	# A stripped install (cmake --install --strip, and the .deb) also drops the
+	# compiler's .comment and .note sections, as Debian's own packages do.
+	install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+		execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+			\"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/hrefgen\")
+	endif()")
+	install(FILES ${PROJECT_BINARY_DIR}/hrefgen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+	install(FILES README.md ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+		DESTINATION ${CMAKE_INSTALL_DOCDIR})
 	set(CPACK_GENERATOR DEB)
 endif()
 
 set(CPACK_PACKAGE_NAME hrefgen)
-set(CPACK_PACKAGE_VENDOR "The hrefgen developers")
-set(CPACK_PACKAGE_CONTACT "The hrefgen developers <hrefgen@example.org>")
+set(CPACK_PACKAGE_VENDOR "${HREFGEN_VENDOR}")
+set(CPACK_PACKAGE_CONTACT "${HREFGEN_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
@@ -30,8 +56,8 @@ set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# A static hrefgen needs no libraries; a dynamic one gets its dependencies
-# from dpkg-shlibdeps (packages file and dpkg-dev).
+# Dependencies from dpkg-shlibdeps (packages dpkg-dev and file); a static
+# hrefgen needs none.
 if(NOT HREFGEN_STATIC)
 	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()

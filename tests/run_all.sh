@@ -6,35 +6,43 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 require_all=${HREFGEN_REQUIRE_ALL:-0}
 fuzz_seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
+passed=()
 failed=()
 skipped=()
 
-# Run one leg by name; record it as failed when its command fails.
+# Run one leg by name; record it as passed or failed.
 leg() {
 	local name=$1 start=$SECONDS
 	shift
 	echo "=== $name"
 	if "$@"; then
 		echo "=== $name: passed ($((SECONDS - start)) s)"
+		passed+=("$name")
 	else
 		echo "=== $name: FAILED ($((SECONDS - start)) s)"
 		failed+=("$name")
 	fi
 }
 
-# Record a leg that this machine cannot run, or fail it when every leg is required.
+# Record a leg that this machine cannot run, and why; a failure when every leg is required.
 skip() {
 	echo "=== $1: SKIPPED ($2)"
 	if [ "$require_all" = 1 ]; then
-		failed+=("$1")
+		failed+=("$1 ($2)")
 	else
-		skipped+=("$1")
+		skipped+=("$1 ($2)")
 	fi
 }
 
 # Tell whether every named command is on this machine.
 have() {
 	command -v "$@" >/dev/null
+}
+
+# Run a command with its output kept back, and shown only when it fails.
+quietly() {
+	local output
+	output=$("$@" 2>&1) || { echo "$output"; return 1; }
 }
 
 # Configure and build one preset.
@@ -47,23 +55,29 @@ preset() {
 	build "$1" && ctest --preset "$1"
 }
 
-# Formatting, clang-tidy and cppcheck over the tool's sources; the Windows
-# sources with the cross-build's compile commands, where mingw-w64 is present.
+# clang-tidy, printing its findings only, not its count of warnings in system headers.
+tidy() {
+	clang-tidy --quiet "$@" 2>&1 | { grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated\.$' || true; }
+	return "${PIPESTATUS[0]}"
+}
+
+# Formatting, clang-tidy and cppcheck over the tool's sources, and groff on the
+# manual page; the Windows sources with the cross-build's compile commands.
 lint() {
 	local sources
 	sources=$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 	# shellcheck disable=SC2086 # the sources' names hold no spaces
 	clang-format --dry-run -Werror $sources &&
-		clang-tidy --quiet -p build/ci-clang src/main.cpp src/link_extractor.cpp \
-			src/stream_io_posix.cpp tests/pty_feed.cpp &&
+		tidy -p build/ci-clang src/main.cpp src/link_extractor.cpp src/stream_io_posix.cpp \
+			tests/pty_feed.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
 			--inline-suppr --std=c++20 --quiet src/ &&
-		groff -ww -z -mandoc doc/hrefgen.1 || return 1
+		groff -ww -z -mandoc build/ci-clang/hrefgen.1 || return 1
 	if have x86_64-w64-mingw32-g++-posix; then
 		local include
 		include=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=include/c++/cstdio)")
 		cmake --preset windows >/dev/null &&
-			clang-tidy --quiet -p build/windows --extra-arg=-isystem"$include" \
+			tidy -p build/windows --extra-arg=-isystem"$include" \
 				--extra-arg=-isystem"$include"/x86_64-w64-mingw32 \
 				src/stream_io_windows.cpp tests/version_probe.cpp
 	fi
@@ -104,6 +118,45 @@ windows() {
 	return $status
 }
 
+# Build the Debian package and check it with lintian, which must print nothing.
+# lintian refuses to run as root without a warning, so root runs it as nobody.
+deb_package() {
+	quietly cpack -G DEB --config build/release/CPackConfig.cmake || return 1
+	local deb dir
+	deb=$(ls build/release/packages/hrefgen_*.deb) || return 1
+	echo "--- lintian --pedantic --display-info $deb"
+	dir=$(mktemp -d)
+	chmod 755 "$dir" && cp "$deb" "$dir/" && chmod 644 "$dir"/*.deb
+	local found
+	if [ "$(id -u)" = 0 ]; then
+		found=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir" \
+			lintian --pedantic --display-info "$dir"/*.deb 2>&1)
+	else
+		found=$(lintian --pedantic --display-info "$dir"/*.deb 2>&1)
+	fi
+	rm -rf "$dir"
+	[ -z "$found" ] || { echo "$found"; return 1; }
+}
+
+# Build the Windows zip and check that it holds what a Windows user needs, its
+# text files with CR LF line ends.
+windows_zip() {
+	quietly build windows && quietly cpack -G ZIP --config build/windows/CPackConfig.cmake || return 1
+	local zip file unpacked=build/windows/unpacked
+	zip=$(ls build/windows/packages/hrefgen-*-win64.zip) || return 1
+	rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf ../../../"$zip")
+	echo "--- $zip: $(cd "$unpacked" && echo *)"
+	for file in hrefgen.exe README.txt LICENSE.txt links.txt; do
+		[ -f "$unpacked/$file" ] || { echo "$file missing from $zip"; return 1; }
+	done
+	for file in README.txt LICENSE.txt links.txt; do
+		if grep -q $'[^\r]$\|^$' "$unpacked/$file"; then
+			echo "$file in $zip has a line end that is not CR LF"
+			return 1
+		fi
+	done
+}
+
 leg native preset ci
 leg release preset release
 if have clang++; then
@@ -125,20 +178,35 @@ fi
 if have clang-format clang-tidy cppcheck groff && [ -f build/ci-clang/compile_commands.json ]; then
 	leg lint lint
 else
-	skip lint "needs clang-format, clang-tidy, cppcheck, groff and the clang build"
+	skip lint "needs the clang build and apt-get install clang clang-format clang-tidy cppcheck groff-base"
 fi
 if ! have x86_64-w64-mingw32-g++-posix; then
 	skip windows "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"
+	skip zip "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"
 elif [ ! -x /usr/lib/wine/wine64 ]; then
 	skip windows "no Wine: apt-get install wine64"
+	leg zip windows_zip
 else
 	leg windows windows
+	leg zip windows_zip
+fi
+if ! have dpkg-shlibdeps file; then
+	skip deb "no dpkg-shlibdeps or file: apt-get install dpkg-dev file"
+elif ! have lintian; then
+	skip deb "no lintian: apt-get install lintian"
+else
+	leg deb deb_package
 fi
 
+total=$((${#passed[@]} + ${#failed[@]} + ${#skipped[@]}))
 echo
-[ ${#skipped[@]} = 0 ] || echo "skipped: ${skipped[*]}"
+for name in "${skipped[@]}"; do echo "skipped: $name"; done
+for name in "${failed[@]}"; do echo "FAILED: $name"; done
 if [ ${#failed[@]} != 0 ]; then
-	echo "failed: ${failed[*]}"
+	echo "${#failed[@]} of $total legs failed; ${#passed[@]} passed, ${#skipped[@]} skipped"
 	exit 1
+elif [ ${#skipped[@]} != 0 ]; then
+	echo "${#passed[@]} of $total legs passed, ${#skipped[@]} skipped (see above; tests/install-deps.sh installs what they need)"
+else
+	echo "all $total legs passed"
 fi
-echo "all legs passed"
