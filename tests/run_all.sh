@@ -50,9 +50,26 @@ build() {
 	cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
 
+# Show what the case tables of the last ctest run in build folder $1 counted and skipped.
+counts() {
+	grep -h -E '^(SKIP line|(posix|windows): [0-9]+ passed)' "$1/Testing/Temporary/LastTest.log" \
+		2>/dev/null | sed 's/^/  /'
+}
+
 # Configure, build and test one preset.
 preset() {
 	build "$1" && ctest --preset "$1"
+	local status=$?
+	counts "build/$1"
+	return $status
+}
+
+# Run the case table under valgrind's memcheck, against the ci build.
+memcheck() {
+	ctest --preset valgrind
+	local status=$?
+	counts build/ci
+	return $status
 }
 
 # clang-tidy, printing its findings only, not its count of warnings in system headers.
@@ -166,7 +183,7 @@ else
 fi
 leg sanitizers preset sanitize
 if have valgrind; then
-	leg valgrind ctest --preset valgrind
+	leg valgrind memcheck
 else
 	skip valgrind "no valgrind: apt-get install valgrind"
 fi
