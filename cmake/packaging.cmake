@@ -1,5 +1,9 @@
-# Installation and packages: a .deb for Debian, a .zip for Windows.
+# Installation and packages: a .deb for Debian made by CPack; the Windows
+# files, zipped by packaging/release.sh.
 include(GNUInstallDirs)
+# Folders made by an install are rwxr-xr-x whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+	GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
 	# The zip is unpacked by hand: the program beside a README for Windows
@@ -10,9 +14,10 @@ if(WIN32)
 	install(TARGETS hrefgen RUNTIME DESTINATION .)
 	install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
 		${PROJECT_BINARY_DIR}/links.txt DESTINATION .)
-	set(CPACK_GENERATOR ZIP)
-	set(CPACK_SYSTEM_NAME win64)
-	set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+	# packaging/release.sh zips what is installed: CPack's zip keeps the
+	# builder's time zone, owner and folder order, so it differs from build
+	# to build.
+	return()
 else()
 	# The manual page and the changelog carry the version; Debian wants both
 	# compressed with gzip -9n, and a machine-readable copyright file in place
@@ -53,6 +58,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
+
+# Time stamps in the packages come from SOURCE_DATE_EPOCH, which cpack sets
+# to the commit's own time when it is unset.
+set(CPACK_HREFGEN_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-time-stamps.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
