@@ -13,7 +13,7 @@ packages=(
 	clang-format clang-tidy cppcheck groff-base   # lint
 	valgrind
 	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine
-	dpkg-dev file lintian man-db         # the .deb: dependencies, lintian, its manual page
+	dpkg-dev file lintian man-db zip     # release files: the .deb, lintian, man, the zip
 )
 
 missing=()

@@ -135,16 +135,20 @@ windows() {
 	return $status
 }
 
-# Build the Debian package and check it with lintian, which must print nothing.
-# lintian refuses to run as root without a warning, so root runs it as nobody.
-deb_package() {
-	quietly cpack -G DEB --config build/release/CPackConfig.cmake || return 1
-	local deb dir
-	deb=$(ls build/release/packages/hrefgen_*.deb) || return 1
-	echo "--- lintian --pedantic --display-info $deb"
+# Build the release files with packaging/release.sh and check them: lintian
+# must pass the Debian package without a word, and the Windows zip must hold
+# what a Windows user needs, its text files with CR LF line ends.
+packages() {
+	bash packaging/release.sh || return 1
+	lint_deb build/dist/hrefgen_*.deb && check_zip build/dist/hrefgen-*-win64.zip
+}
+
+# Run lintian on the package $1; it refuses to run as root without a warning, so root runs it as nobody.
+lint_deb() {
+	echo "--- lintian --pedantic --display-info $1"
+	local dir found
 	dir=$(mktemp -d)
-	chmod 755 "$dir" && cp "$deb" "$dir/" && chmod 644 "$dir"/*.deb
-	local found
+	chmod 755 "$dir" && cp "$1" "$dir/" && chmod 644 "$dir"/*.deb
 	if [ "$(id -u)" = 0 ]; then
 		found=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir" \
 			lintian --pedantic --display-info "$dir"/*.deb 2>&1)
@@ -155,23 +159,21 @@ deb_package() {
 	[ -z "$found" ] || { echo "$found"; return 1; }
 }
 
-# Build the Windows zip and check that it holds what a Windows user needs, its
-# text files with CR LF line ends.
-windows_zip() {
-	quietly build windows && quietly cpack -G ZIP --config build/windows/CPackConfig.cmake || return 1
-	local zip file unpacked=build/windows/unpacked
-	zip=$(ls build/windows/packages/hrefgen-*-win64.zip) || return 1
-	rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf ../../../"$zip")
-	echo "--- $zip: $(cd "$unpacked" && echo *)"
+# Check that the Windows zip $1 holds the program, README, licence and example list, text with CR LF.
+check_zip() {
+	local file unpacked=build/dist-unpacked
+	rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf "../../$1")
+	echo "--- $1: $(cd "$unpacked" && echo *)"
 	for file in hrefgen.exe README.txt LICENSE.txt links.txt; do
-		[ -f "$unpacked/$file" ] || { echo "$file missing from $zip"; return 1; }
+		[ -f "$unpacked/$file" ] || { echo "$file missing from $1"; return 1; }
 	done
 	for file in README.txt LICENSE.txt links.txt; do
 		if grep -q $'[^\r]$\|^$' "$unpacked/$file"; then
-			echo "$file in $zip has a line end that is not CR LF"
+			echo "$file in $1 has a line end that is not CR LF"
 			return 1
 		fi
 	done
+	rm -rf "$unpacked"
 }
 
 leg native preset ci
@@ -199,20 +201,21 @@ else
 fi
 if ! have x86_64-w64-mingw32-g++-posix; then
 	skip windows "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"
-	skip zip "no mingw-w64: apt-get install g++-mingw-w64-x86-64-posix"
 elif [ ! -x /usr/lib/wine/wine64 ]; then
 	skip windows "no Wine: apt-get install wine64"
-	leg zip windows_zip
 else
 	leg windows windows
-	leg zip windows_zip
 fi
-if ! have dpkg-shlibdeps file; then
-	skip deb "no dpkg-shlibdeps or file: apt-get install dpkg-dev file"
+release_needs="apt-get install g++-mingw-w64-x86-64-posix dpkg-dev file zip"
+if ! have x86_64-w64-mingw32-g++-posix dpkg-shlibdeps file zip; then
+	skip packages "the release files need: $release_needs, and lintian"
+	skip reproducible "the release files need: $release_needs"
 elif ! have lintian; then
-	skip deb "no lintian: apt-get install lintian"
+	skip packages "no lintian: apt-get install lintian"
+	leg reproducible bash tests/reproducible.sh
 else
-	leg deb deb_package
+	leg packages packages
+	leg reproducible bash tests/reproducible.sh
 fi
 
 total=$((${#passed[@]} + ${#failed[@]} + ${#skipped[@]}))
