@@ -1,10 +1,10 @@
 // Cutting one link out of one line of a link list and writing its anchor line.
 //
-// A line is the bytes up to its NUL terminator. The href runs from the first
-// "http://" up to the first space; the spaces after it are skipped and the
-// text runs from there up to the line's newline, or to the line's end when it
-// has none. A line without a space after the href has an empty text. Nothing is
-// escaped: the list is trusted HTML.
+// A line is the bytes of one read; a NUL byte among them ends it. The href
+// runs from the first "http://" up to the first space; the spaces after it are
+// skipped and the text runs from there up to the line's newline, or to the
+// line's end when it has none. A line without a space after the href has an
+// empty text. Nothing is escaped: the list is trusted HTML.
 #include "link_extractor.hpp"
 
 #include <cstdlib>
