@@ -52,7 +52,7 @@ build() {
 
 # Show what the case tables of the last ctest run in build folder $1 counted and skipped.
 counts() {
-	grep -h -E '^(SKIP line|(posix|windows): [0-9]+ passed)' "$1/Testing/Temporary/LastTest.log" \
+	grep -h -E '^(SKIP line|RETRY line|(posix|windows): [0-9]+ passed)' "$1/Testing/Temporary/LastTest.log" \
 		2>/dev/null | sed 's/^/  /'
 }
 
