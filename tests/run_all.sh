@@ -50,26 +50,22 @@ build() {
 	cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
 
-# Show what the case tables of the last ctest run in build folder $1 counted and skipped.
-counts() {
-	grep -h -E '^(SKIP line|RETRY line|(posix|windows): [0-9]+ passed)' "$1/Testing/Temporary/LastTest.log" \
-		2>/dev/null | sed 's/^/  /'
+# Run ctest with arguments $2..., in build folder $1, then show what its case
+# tables counted, skipped and ran again: ctest shows a passing test's output
+# to no one.
+tested() {
+	local folder=$1 status
+	shift
+	ctest "$@"
+	status=$?
+	grep -h -E '^(SKIP line|RETRY line|(posix|windows): [0-9]+ passed)' \
+		"$folder/Testing/Temporary/LastTest.log" 2>/dev/null | sed 's/^/  /'
+	return $status
 }
 
 # Configure, build and test one preset.
 preset() {
-	build "$1" && ctest --preset "$1"
-	local status=$?
-	counts "build/$1"
-	return $status
-}
-
-# Run the case table under valgrind's memcheck, against the ci build.
-memcheck() {
-	ctest --preset valgrind
-	local status=$?
-	counts build/ci
-	return $status
+	build "$1" && tested "build/$1" --preset "$1"
 }
 
 # clang-tidy, printing its findings only, not its count of warnings in system headers.
@@ -185,7 +181,7 @@ else
 fi
 leg sanitizers preset sanitize
 if have valgrind; then
-	leg valgrind memcheck
+	leg valgrind tested build/ci --preset valgrind
 else
 	skip valgrind "no valgrind: apt-get install valgrind"
 fi
