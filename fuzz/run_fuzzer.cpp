@@ -8,9 +8,8 @@
 #include <unistd.h>
 
 #include "anchor_model.hpp"
+#include "driver.hpp"
 #include "fuzz_check.hpp"
-
-int hrefgen_main(int argc, char *argv[]);
 
 namespace {
 
@@ -70,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 	std::string limit = std::to_string(read_limit);
 	char program[] = "hrefgen";
 	char *argv[] = {program, limit.data(), input_path, output_path, nullptr};
-	check(hrefgen_main(4, argv) == 0, "the run succeeds");
+	check(run(4, argv) == 0, "the run succeeds");
 	check(read_file(output_path) == expected_output(input, read_limit),
 	      "one anchor line per piece, as the rules say");
 	return 0;

@@ -10,16 +10,26 @@
 #include <cstdio>
 #include <cstring>
 
-// Tell whether path names the regular file that stream is open on. The name
-// is looked up exactly as fopen looks it up, so every spelling and link of the
-// file counts.
-[[nodiscard]] bool is_same_file(std::FILE *stream, const char *path);
+// Open the input file at path for reading, in text mode; nullptr when it
+// cannot be opened or is a directory, which holds no lines.
+[[nodiscard]] std::FILE *open_input(const char *path);
 
-// Tell whether stream is open on a directory.
-[[nodiscard]] bool is_directory(std::FILE *stream);
+// What became of opening the output file.
+enum class OutputOpen {
+	opened,    // it is open for writing, emptied if it is a regular file
+	is_input,  // it is the input's own file, left as it was
+	failed     // it cannot be opened for writing
+};
 
-// Print a message on standard output, formatted as vprintf does. On a Windows
-// console the message shows the characters that the bytes stand for.
+// Open the output file at path for writing, in text mode: created if it does
+// not exist, emptied if it does, but only once the opened file is known not to
+// be the file that input reads. A terminal or another character device may be
+// both; the same regular file, FIFO or pipe is refused.
+[[nodiscard]] OutputOpen open_output(const char *path, std::FILE *input, std::FILE *&output);
+
+// Print a message on standard output, formatted as vprintf does; names in it
+// are UTF-8 (WTF-8 on Windows). On a Windows console the message shows the
+// characters the names stand for.
 void print_message(const char *format, std::va_list args);
 
 // read_line(line, size, stream) reads the next line into line, a buffer of

@@ -1,34 +1,79 @@
-// The parts of hrefgen's stream handling that are Windows API calls.
+// The parts of hrefgen's stream handling that are Windows API and C runtime calls.
 //
-// File names are narrow strings in the process code page: the ANSI code page,
-// or UTF-8 where the manifest's activeCodePage setting is honoured (Windows 10
-// version 1903 and later). fopen and CreateFileA read them the same way.
+// Names arrive as WTF-8 (see main_windows.cpp) and turn back into exactly the
+// UTF-16 typed for the wide file calls: no narrow file call and no code page
+// stand between a name and its file, on any Windows version.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 
+#include "driver.hpp"
 #include "stream_io.hpp"
+#include "wtf8.hpp"
 
 namespace {
 
-// Tell whether two open files are the same file: the same volume and file index.
-[[nodiscard]] bool same_identity(const BY_HANDLE_FILE_INFORMATION &a,
-                                 const BY_HANDLE_FILE_INFORMATION &b)
+// The UTF-16 name for the WTF-8 name path, in a new heap block; ends the run when memory runs out.
+[[nodiscard]] wchar_t *wide_name(const char *path)
 {
-	return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-	       a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+	wchar_t *wide = utf16_from_wtf8(path);
+	if (wide == nullptr)
+		fail_out_of_memory();
+	return wide;
 }
 
-// Get what Windows knows of the file that stream is open on; false when it cannot.
-[[nodiscard]] bool describe(std::FILE *stream, BY_HANDLE_FILE_INFORMATION &information)
+// The handle under the C runtime's file descriptor file.
+[[nodiscard]] HANDLE handle_of(int file)
 {
 	// The C runtime hands out its handles as integers.
 	// NOLINTNEXTLINE(performance-no-int-to-ptr)
-	auto *const handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
-	return GetFileInformationByHandle(handle, &information) != 0;
+	return reinterpret_cast<HANDLE>(_get_osfhandle(file));
+}
+
+// Tell whether two handles are open on one disk file: the same volume and
+// file index. Devices such as CON and NUL have no such identity, and may be
+// read and written at once.
+[[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
+{
+	BY_HANDLE_FILE_INFORMATION first{};
+	BY_HANDLE_FILE_INFORMATION second{};
+	return GetFileType(a) == FILE_TYPE_DISK && GetFileType(b) == FILE_TYPE_DISK &&
+	       GetFileInformationByHandle(a, &first) != 0 &&
+	       GetFileInformationByHandle(b, &second) != 0 &&
+	       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+	       first.nFileIndexHigh == second.nFileIndexHigh &&
+	       first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// Tell whether the name wide names the file that stream is open on, looked up by name.
+[[nodiscard]] bool names_file_of(const wchar_t *wide, std::FILE *stream)
+{
+	// No access rights and full sharing: this open disturbs no one, and
+	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.
+	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+	                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+	if (named == INVALID_HANDLE_VALUE)
+		return false;
+	const bool same = is_same_file(named, handle_of(_fileno(stream)));
+	(void)CloseHandle(named);
+	return same;
+}
+
+// Empty the output file open as file, unless it is the file that input reads.
+[[nodiscard]] OutputOpen empty_unless_input(int file, std::FILE *input)
+{
+	if (is_same_file(handle_of(file), handle_of(_fileno(input))))
+		return OutputOpen::is_input;
+	// A device such as NUL or a pipe has nothing to empty.
+	if (GetFileType(handle_of(file)) == FILE_TYPE_DISK && _chsize(file, 0) != 0)
+		return OutputOpen::failed;
+	return OutputOpen::opened;
 }
 
 // Format a message as vsnprintf does into a new heap block; nullptr when that fails.
@@ -50,67 +95,75 @@ namespace {
 	return text;
 }
 
-// Write text to the console as UTF-16; false when it cannot be converted or written.
+// Write the WTF-8 text to the console as UTF-16; false when it cannot be converted or written.
 [[nodiscard]] bool write_console(HANDLE console, const char *text)
 {
-	const int wide_length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-	if (wide_length <= 0)
-		return false;
-	auto *wide = static_cast<wchar_t *>(
-	        std::malloc(static_cast<std::size_t>(wide_length) * sizeof(wchar_t)));
+	wchar_t *wide = utf16_from_wtf8(text);
 	if (wide == nullptr)
 		return false;
 	DWORD written = 0;
-	// The length counts the NUL terminator, which is not written.
-	const bool ok =
-	        MultiByteToWideChar(CP_ACP, 0, text, -1, wide, wide_length) == wide_length &&
-	        WriteConsoleW(console, wide, static_cast<DWORD>(wide_length - 1), &written,
-	                      nullptr) != 0;
+	const bool ok = WriteConsoleW(console, wide, static_cast<DWORD>(wcslen(wide)), &written,
+	                              nullptr) != 0;
 	std::free(wide);
 	return ok;
 }
 
 }  // namespace
 
-bool is_directory(std::FILE *stream)
+std::FILE *open_input(const char *path)
 {
+	wchar_t *wide = wide_name(path);
+	std::FILE *stream = _wfopen(wide, L"r");
+	std::free(wide);
 	BY_HANDLE_FILE_INFORMATION opened{};
-	return describe(stream, opened) &&
-	       (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+	if (stream != nullptr &&
+	    (GetFileInformationByHandle(handle_of(_fileno(stream)), &opened) != 0 &&
+	     (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+		(void)std::fclose(stream);
+		return nullptr;
+	}
+	return stream;
 }
 
-bool is_same_file(std::FILE *stream, const char *path)
+OutputOpen open_output(const char *path, std::FILE *input, std::FILE *&output)
 {
-	BY_HANDLE_FILE_INFORMATION opened{};
-	if (!describe(stream, opened))
-		return false;
-	// No access rights and full sharing: this open disturbs no one, and
-	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.
-	HANDLE output = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-	                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-	if (output == INVALID_HANDLE_VALUE)
-		return false;
-	BY_HANDLE_FILE_INFORMATION named{};
-	const bool known = GetFileInformationByHandle(output, &named) != 0;
-	(void)CloseHandle(output);
-	return known && (named.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-	       same_identity(opened, named);
+	wchar_t *wide = wide_name(path);
+	// Without _O_TRUNC: nothing is emptied before the file has been looked
+	// at. No sharing restriction, as fopen opens files.
+	const int file =
+	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+	if (file < 0) {
+		// The input itself, read-only say, still gets the message that says so.
+		const bool is_input = names_file_of(wide, input);
+		std::free(wide);
+		return is_input ? OutputOpen::is_input : OutputOpen::failed;
+	}
+	std::free(wide);
+	OutputOpen result = empty_unless_input(file, input);
+	if (result == OutputOpen::opened) {
+		output = _fdopen(file, "w");
+		if (output != nullptr)
+			return result;
+		result = OutputOpen::failed;
+	}
+	(void)_close(file);
+	return result;
 }
 
 void print_message(const char *format, std::va_list args)
 {
-	// Redirected output gets the bytes as they are. A console shows bytes in
-	// its own code page, which is seldom the process code page of the names,
-	// so a message for it is written in UTF-16 instead; the console's code
-	// page is left alone.
+	char *text = format_message(format, args);
+	if (text == nullptr) {
+		(void)std::vprintf(format, args);
+		return;
+	}
+	// A console shows the characters themselves, in UTF-16, whatever its code
+	// page, which is left alone. Redirected output gets UTF-8 bytes.
 	HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
 	DWORD mode = 0;
-	if (GetConsoleMode(console, &mode) != 0) {
-		char *text = format_message(format, args);
-		const bool written = text != nullptr && write_console(console, text);
-		std::free(text);
-		if (written)
-			return;
+	if (GetConsoleMode(console, &mode) == 0 || !write_console(console, text)) {
+		replace_unpaired_surrogates(text);
+		(void)std::fputs(text, stdout);
 	}
-	(void)std::vprintf(format, args);
+	std::free(text);
 }

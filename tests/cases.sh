@@ -26,17 +26,15 @@
 #                  skipped when HREFGEN_CASES_NO_STRACE=1 (valgrind makes read calls of its own)
 #     terminal=TEXT  'term' is a pseudo-terminal in raw mode holding TEXT, hung up once read
 #                  (tests/pty_feed, found through HREFGEN_PTY_FEED)
+#     eof_terminal=TEXT  'term' is a pseudo-terminal that takes lines, holding TEXT and then
+#                  end-of-file; what hrefgen writes to it is saved in 'term.out'
+#     timeout=N    hrefgen is stopped after N seconds, and the case fails
 #   A case whose tool is missing is skipped, saying so, or fails when HREFGEN_REQUIRE_ALL=1.
 # On windows every newline expected on standard output or in the output file
-# is CR LF, as the text mode writes it.
-#
-# HREFGEN_CASES_CODEPAGE=CP125x (iconv's name) says that the Windows build under
-# test takes its arguments in that code page instead of UTF-8, as Windows does
-# before version 1903: messages then show the names' bytes in that code page,
-# and names it cannot hold are left out.
+# is CR LF, as the text mode writes it. Names in messages are UTF-8 bytes on
+# every platform and in every code page.
 set -u
 platform=$1
-codepage=${HREFGEN_CASES_CODEPAGE:-}
 shift
 tool=("$@")
 # Cases run in folders of their own: a relative path to the tool must not depend on that.
@@ -140,10 +138,17 @@ t() {
 			strace -qq -o /dev/null -e trace=read
 			-e inject=read:error=EIO:when=$(($(reads_before_input) + eio)))
 	fi
-	if [ -n "${terminal:-}" ]; then
+	if [ -n "${terminal:-}${eof_terminal:-}" ]; then
 		[ -x "${HREFGEN_PTY_FEED:-}" ] || { missing "$line" "tests/pty_feed, built by CMake"; return; }
-		wrap=("$HREFGEN_PTY_FEED" "$terminal" term)
+		if [ -n "${terminal:-}" ]; then
+			wrap=("$HREFGEN_PTY_FEED" "$terminal" term)
+		else
+			local text
+			printf -v text '%b' "$eof_terminal"
+			wrap=("$HREFGEN_PTY_FEED" -e term.out "$text" term)
+		fi
 	fi
+	[ -z "${timeout:-}" ] || wrap=(timeout -k 1 "$timeout" "${wrap[@]}")
 	local dir=$work/$count argv got_status attempt
 	eval "argv=($args)"
 	for attempt in 1 2 3; do
@@ -159,10 +164,6 @@ t() {
 		echo "RETRY line $line: hrefgen $args: Wine started nothing (status 1, no output)"
 	done
 	expect_bytes "$stdout" "$work/want_stdout"
-	if [ -n "$codepage" ]; then
-		iconv -f UTF-8 -t "$codepage" "$work/want_stdout" >"$work/want_stdout.cp"
-		mv "$work/want_stdout.cp" "$work/want_stdout"
-	fi
 	local ok=1 why=
 	[ "$got_status" = "$status" ] || { ok=0; why="$why status $got_status, want $status;"; }
 	cmp -s "$work/stdout" "$work/want_stdout" || { ok=0; why="$why stdout differs;"; }
@@ -207,7 +208,7 @@ DONE='All done, exiting...\n'
 NOMEM='Unable to allocate memory, aborting!\n'
 READ1='Error reading line from input file in line 1, aborting!\n'
 # The refusal to overwrite the input, for the output path $1.
-same() { printf 'Error opening output file %s: it is the input file, aborting!\\n' "$1"; }
+same() { printf 'Error opening output file %s: it is the input file, aborting!\\n' "${1//\\/\\\\}"; }
 X10=xxxxxxxxxx
 # A link line of 50 characters: read whole at limit 51, in two pieces at limit 40.
 LONG="http://a $X10$X10$X10$X10\n"
@@ -230,6 +231,7 @@ t $'"\b40" in out' "$LONG" "$READ1" 1 ''
 t $'"\x0e40" in out' "$LONG" "$READ1" 1 ''
 t '40x in out' "$LONG" "$DONE" 0 "$A30"
 t '0040 in out' "$LONG" "$DONE" 0 "$A30"
+t '４０ in out' "$LONG" "$READ1" 1 ''
 t '4294967336 in out' "$LONG" "$DONE" 0 "$A30"
 t '0 in out' "$LONG" "$READ1" 1 ''
 t '-0 in out' "$LONG" "$READ1" 1 ''
@@ -254,14 +256,15 @@ t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -
 prep='printf old >out' t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 'old'
 t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
 t '80 in out' '' "$DONE" 0 ''
-prep='printf "old stuff\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep='printf "old stuff, longer than what replaces it\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 prep='printf "%s" "$(cat in)" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
 t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
 prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="http://%s%n">b</a>\n'
 prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
 
-# The output names the input file: refused, the input left as it was.
+# The output names the input file: refused, the input left as it was. Only
+# a terminal or another character device may be both.
 check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
 check=in t '80 in ./in' 'http://a b\n' "$(same ./in)" 1 =
 prep='mkdir sub' check=in t '80 in sub/../in' 'http://a b\n' "$(same sub/../in)" 1 =
@@ -271,18 +274,52 @@ on=posix prep='ln -s in out' t '80 in out' 'http://a b\n' "$(same out)" 1 =
 on=posix prep='ln -s in out' check=in t '80 out in' 'http://a b\n' "$(same in)" 1 =
 on=posix prep='mkdir sub && ln -s ../in sub/link' check=in t '80 in sub/link' 'http://a b\n' "$(same sub/link)" 1 =
 on=windows check=in t '80 in IN' 'http://a b\n' "$(same IN)" 1 =
-on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\\in')" 1 =
+on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\in')" 1 =
+# An input that cannot be opened for writing still gets this message: one
+# that is read-only, or a program that is running (which even root cannot write).
+nonroot=1 prep='chmod 444 in' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
+on=posix prep='cp /bin/sleep in && cp in copy && { ./in 5 & }' check=in t '80 in in' - "$(same in)" 1 @copy
+# Names longer than MAX_PATH (260), which only the wide calls open.
+# A name of $1 characters for 'in': .\ repeated, after sub\..\ for an odd length.
+long_name() {
+	local head='' name=in
+	[ $(($1 % 2)) = 0 ] || head='sub\..\'
+	while [ $((${#head} + ${#name})) -lt "$1" ]; do name=.\\$name; done
+	printf '%s%s' "$head" "$name"
+}
+for length in 259 260 261 400; do
+	name=$(long_name $length)
+	on=windows prep='mkdir sub' check=in t "80 in '$name'" 'http://a b\n' "$(same "$name")" 1 =
+done
+# The same FIFO or pipe: refused at once, not left waiting for its own output.
+on=posix timeout=20 prep='mkfifo f && { printf "http://a b\n" >f & }' t '80 f f' - "$(same f)" 1 -
+on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /dev/stdin' - "$(same /dev/stdin)" 1 -
+on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /proc/self/fd/0' - "$(same /proc/self/fd/0)" 1 -
+on=posix t '80 /dev/null /dev/null' - "$DONE" 0 -
+on=posix timeout=20 eof_terminal='http://a b\nhttp://c d\n' check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
 
-# Names beyond ASCII, as the user typed them, in any code page: each is read as
-# input and written under exactly that name, naming it as both input and output
-# is refused, and the ASCII look-alike liste-e.txt is never read nor written.
-DECOY="printf 'http://decoy x\\n' >liste-e.txt"
+# Arguments as typed, split by the usual rules: spaces inside quotes, a quote
+# inside a name, a backslash that ends a quoted name.
+prep='mv in "my links.txt"' t "80 'my links.txt' out" 'http://a b\n' "$DONE" 0 "$AB"
+t "80 'no\"pe' out" - 'Error opening input file no"pe, aborting!\n' 1 -
+prep='mkdir "my dir"' t "80 'my dir\\' out" - 'Error opening input file my dir\\, aborting!\n' 1 -
+
+# Names beyond ASCII, as the user typed them, in any code page and on every
+# Windows version: each is read as input and written under exactly that name,
+# and naming it as both input and output is refused. A look-alike, the name a
+# lossy conversion would reach, is never read nor written.
+# Move 'in' into folder $1, made if need be, and go there.
+enter() {
+	[ "$1" = . ] || { mkdir -p "$1" && mv in "$1/" && cd "$1"; }
+}
+# named NAME [LOOK_ALIKE [FOLDER]]: the cases for NAME, run in FOLDER.
 named() {
-	[ -z "$codepage" ] || printf %s "$1" | iconv -f UTF-8 -t "$codepage" >/dev/null 2>&1 || return 0
-	prep="$DECOY && mv in '$1'" t "80 '$1' out" 'http://a b\n' "$DONE" 0 "$AB"
-	prep="$DECOY" check=$1 t "80 in '$1'" 'http://a b\n' "$DONE" 0 "$AB"
-	prep="cp in liste-e.txt" check=liste-e.txt t "80 in '$1'" 'http://a b\n' "$DONE" 0 =
-	prep="mv in '$1'" check=$1 t "80 '$1' '$1'" 'http://a b\n' "$(same "$1")" 1 =
+	local name=$1 decoy=${2:-liste-e.txt} folder=${3:-.}
+	local setup="printf 'http://decoy x\\n' >'$decoy' && enter '$folder'"
+	prep="$setup && mv in '$name'" check=$folder/out t "80 '$name' out" 'http://a b\n' "$DONE" 0 "$AB"
+	prep="$setup" check=$folder/$name t "80 in '$name'" 'http://a b\n' "$DONE" 0 "$AB"
+	prep="cp in '$decoy' && enter '$folder'" check=$decoy t "80 in '$name'" 'http://a b\n' "$DONE" 0 =
+	prep="$setup && mv in '$name'" check=$folder/$name t "80 '$name' '$name'" 'http://a b\n' "$(same "$name")" 1 =
 }
 named 'Bob’s links.txt'
 named 'prix-€.txt'
@@ -290,6 +327,9 @@ named 'liste-é.txt'
 named 'список.txt'
 named '日本語.txt'
 named 'emoji-😀.txt'
+named 'liste-ő.txt' 'liste-o.txt'
+named 'ｌｉｎｋｓ.txt' 'links.txt'
+named '..＼victim.txt' 'victim.txt' sub
 
 # Reads in pieces: at most limit - 1 characters each, a newline ends a piece.
 t '2 in out' 'http://a b\n' "$DONE" 0 ''
@@ -355,6 +395,8 @@ t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, abortin
 # read, which would fail, is never made.
 on=posix eio=2 prep='link_lines 20000' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
 t '80 in /dev/full' '' "$DONE" 0 -
+# A reader that goes away is a write error like any other.
+on=posix timeout=20 prep='link_lines 20000 && mkfifo of && { head -c 10 of >/dev/null & }' t '80 in of' - 'Error writing output file of, aborting!\n' 1 -
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
 on=posix nonroot=1 prep='mkdir ro && chmod 555 ro' t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 -
 on=posix nonroot=1 prep='chmod 000 in' t '80 in out' 'http://a b\n' 'Error opening input file in, aborting!\n' 1 -

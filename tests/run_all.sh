@@ -81,8 +81,8 @@ lint() {
 	sources=$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 	# shellcheck disable=SC2086 # the sources' names hold no spaces
 	clang-format --dry-run -Werror $sources &&
-		tidy -p build/ci-clang src/main.cpp src/link_extractor.cpp src/stream_io_posix.cpp \
-			tests/pty_feed.cpp &&
+		tidy -p build/ci-clang src/main.cpp src/driver.cpp src/link_extractor.cpp src/stream_io_posix.cpp \
+			src/wtf8.cpp tests/pty_feed.cpp tests/wtf8_test.cpp &&
 		cppcheck --enable=warning,style,performance,portability --error-exitcode=1 \
 			--inline-suppr --std=c++20 --quiet src/ &&
 		groff -ww -z -mandoc build/ci-clang/hrefgen.1 || return 1
@@ -92,7 +92,7 @@ lint() {
 		cmake --preset windows >/dev/null &&
 			tidy -p build/windows --extra-arg=-isystem"$include" \
 				--extra-arg=-isystem"$include"/x86_64-w64-mingw32 \
-				src/stream_io_windows.cpp tests/version_probe.cpp
+				src/main_windows.cpp src/stream_io_windows.cpp tests/version_probe.cpp
 	fi
 }
 
@@ -125,6 +125,9 @@ windows() {
 	/usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1 || return 1
 	/usr/lib/wine/wineserver -w
 	/usr/lib/wine/wineserver -p || echo "(a wineserver is running already; using it)"
+	# The first program started brings Wine's services up, and they keep its
+	# output open: start one whose output is no test's.
+	/usr/lib/wine/wine64 cmd /c exit </dev/null >/dev/null 2>&1
 	preset windows
 	local status=$?
 	/usr/lib/wine/wineserver -k
