@@ -1,7 +1,10 @@
 // Read a Windows program's version resource back and compare it with the
-// version and description it should carry.
+// version, name and description it should carry.
 //
-// usage: version_probe PROGRAM VERSION DESCRIPTION
+// usage: version_probe PROGRAM VERSION FILE_DESCRIPTION COMMENTS
+//   FILE_DESCRIPTION  the name Windows shows for the program: 40 characters at
+//                     most, and not a sentence
+//   COMMENTS          the sentence that says what it does
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
@@ -28,8 +31,8 @@ std::string value(std::vector<char> &resource, const char *name)
 
 int main(int argc, char *argv[])
 {
-	if (argc != 4) {
-		std::puts("usage: version_probe PROGRAM VERSION DESCRIPTION");
+	if (argc != 5) {
+		std::puts("usage: version_probe PROGRAM VERSION FILE_DESCRIPTION COMMENTS");
 		return 2;
 	}
 	DWORD ignored = 0;
@@ -55,10 +58,16 @@ int main(int argc, char *argv[])
 	        {"FileVersion", value(resource, "FileVersion"), argv[2]},
 	        {"ProductVersion", value(resource, "ProductVersion"), argv[2]},
 	        {"FileDescription", value(resource, "FileDescription"), argv[3]},
+	        {"Comments", value(resource, "Comments"), argv[4]},
 	        {"ProductName", value(resource, "ProductName"), "hrefgen"},
 	        {"LegalCopyright", value(resource, "LegalCopyright").substr(0, 9), "Copyright"},
 	};
 	int status = 0;
+	const std::string name = value(resource, "FileDescription");
+	if (name.size() > 40 || name.find_first_of(".!?") != std::string::npos) {
+		std::printf("FileDescription is not a short name: %s\n", name.c_str());
+		status = 1;
+	}
 	for (const auto &check : checks) {
 		std::printf("%-20s %s\n", check.name, check.got.c_str());
 		if (check.got != check.want) {
