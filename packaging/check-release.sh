@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Check the release files that packaging/release.sh built into build/dist, as
+# Debian and a Windows user meet them:
+#   - lintian --pedantic --display-info passes the Debian package without a word;
+#   - the Windows zip holds hrefgen.exe, README.txt, LICENSE.txt and links.txt,
+#     its text with CR LF line ends;
+#   - the example in README.txt is real: its lines of links.txt are the first
+#     lines of the bundled links.txt, and its anchor lines are what hrefgen.exe,
+#     run under Wine, makes of them and the first lines it makes of the whole.
+#
+# usage: packaging/check-release.sh
+# Needs lintian, and Wine (wine64) for the example.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+dist=build/dist
+unpacked=build/dist-unpacked
+
+# Run lintian on the package $1; it refuses to run as root without a warning, so root runs it as nobody.
+lint_deb() {
+	echo "--- lintian --pedantic --display-info $1"
+	local dir found
+	dir=$(mktemp -d)
+	chmod 755 "$dir" && cp "$1" "$dir/" && chmod 644 "$dir"/*.deb
+	if [ "$(id -u)" = 0 ]; then
+		found=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir" \
+			lintian --pedantic --display-info "$dir"/*.deb 2>&1)
+	else
+		found=$(lintian --pedantic --display-info "$dir"/*.deb 2>&1)
+	fi
+	rm -rf "$dir"
+	[ -z "$found" ] || { echo "$found"; return 1; }
+}
+
+# Unpack the Windows zip $1 into $unpacked and check that it holds the program,
+# README, licence and example list, text with CR LF.
+check_zip() {
+	local file
+	rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf "../../$1")
+	echo "--- $1: $(cd "$unpacked" && echo *)"
+	for file in hrefgen.exe README.txt LICENSE.txt links.txt; do
+		[ -f "$unpacked/$file" ] || { echo "$file missing from $1"; return 1; }
+	done
+	for file in README.txt LICENSE.txt links.txt; do
+		if grep -q $'[^\r]$\|^$' "$unpacked/$file"; then
+			echo "$file in $1 has a line end that is not CR LF"
+			return 1
+		fi
+	done
+}
+
+# Print the indented block of README.txt that follows the line "$1", without
+# its indent, its line ends or the blank lines around it.
+example_block() {
+	tr -d '\r' <"$unpacked/README.txt" | awk -v intro="$1" '
+		$0 == intro { on = 1; next }
+		on && /^[^ ]/ { exit }
+		on { sub(/^  /, ""); lines[++n] = $0 }
+		END {
+			first = 1; while (first <= n && lines[first] == "") first++
+			while (n >= first && lines[n] == "") n--
+			for (i = first; i <= n; i++) print lines[i]
+		}'
+}
+
+# Run the unpacked hrefgen.exe under Wine on the list $1 (in $unpacked), and
+# print its anchor lines without their CR.
+convert() {
+	local status
+	(cd "$unpacked" && WINEPREFIX=$PWD/../wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+		/usr/lib/wine/wine64 hrefgen.exe 4096 "$1" example.html >example.log 2>&1 </dev/null)
+	status=$?
+	if [ $status != 0 ] || [ "$(tr -d '\r' <"$unpacked/example.log")" != "All done, exiting..." ]; then
+		echo "hrefgen.exe 4096 $1 example.html under Wine: status $status" >&2
+		cat "$unpacked/example.log" >&2
+		return 1
+	fi
+	tr -d '\r' <"$unpacked/example.html"
+}
+
+# Check README.txt's example against the bundled links.txt and hrefgen.exe.
+check_example() {
+	local shown_list shown_anchors list anchors ok=0
+	shown_list=$(example_block "The bundled links.txt begins:")
+	shown_anchors=$(example_block "and hrefgen.exe 4096 links.txt links.html gives a links.html that begins:")
+	echo "--- README.txt's example: $(wc -l <<<"$shown_list") lines of links.txt, $(wc -l <<<"$shown_anchors") anchor lines"
+	[ -n "$shown_list" ] && [ -n "$shown_anchors" ] || { echo "README.txt shows no example"; return 1; }
+	list=$(tr -d '\r' <"$unpacked/links.txt" | head -n "$(wc -l <<<"$shown_list")")
+	[ "$list" = "$shown_list" ] || { echo "README.txt's lines of links.txt are not its first lines"; ok=1; }
+	printf '%s\n' "$shown_list" >"$unpacked/shown.txt"
+	anchors=$(convert shown.txt) || return 1
+	[ "$anchors" = "$shown_anchors" ] || { echo "README.txt's anchor lines are not what hrefgen.exe makes of its lines of links.txt"; ok=1; }
+	anchors=$(convert links.txt | head -n "$(wc -l <<<"$shown_anchors")") || return 1
+	[ "$anchors" = "$shown_anchors" ] || { echo "README.txt's anchor lines are not the first that hrefgen.exe makes of links.txt"; ok=1; }
+	[ $ok = 0 ] || diff <(echo "$shown_anchors") <(echo "$anchors")
+	return $ok
+}
+
+lint_deb "$(ls $dist/hrefgen_*.deb)" &&
+	check_zip "$(ls $dist/hrefgen-*-win64.zip)" &&
+	check_example &&
+	rm -rf "$unpacked"
