@@ -27,19 +27,24 @@ quietly() {
 	output=$("$@" 2>&1) || { echo "$output"; return 1; }
 }
 
+# Each build is configured afresh in a folder of its own: nothing that another
+# build, or a hand, left in a cache can reach a release file.
+linux=build/dist-linux
+windows=build/dist-windows
+
 # Linux: the binary as installed, and the Debian package.
-quietly cmake --preset release
-quietly cmake --build --preset release
-quietly cmake --install build/release --prefix "$PWD/$stage/linux" --strip
+quietly cmake --preset release --fresh -B "$linux" -DBUILD_TESTING=OFF
+quietly cmake --build "$linux"
+quietly cmake --install "$linux" --prefix "$PWD/$stage/linux" --strip
 cp "$stage/linux/bin/hrefgen" "$dist/"
-quietly cpack -G DEB --config build/release/CPackConfig.cmake
-cp build/release/packages/hrefgen_*.deb "$dist/"
+quietly cpack -G DEB --config "$linux/CPackConfig.cmake"
+cp "$linux"/packages/hrefgen_*.deb "$dist/"
 
 # Windows: the zip, made with Info-ZIP's zip -X (no owners, no extra time
 # fields), its files in a fixed order with fixed modes and times.
-quietly cmake --preset windows
-quietly cmake --build --preset windows
-quietly cmake --install build/windows --prefix "$PWD/$stage/windows" --strip
+quietly cmake --preset windows --fresh -B "$windows" -DBUILD_TESTING=OFF
+quietly cmake --build "$windows"
+quietly cmake --install "$windows" --prefix "$PWD/$stage/windows" --strip
 version=$(sed -n 's/^project(hrefgen VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt)
 (
