@@ -1,4 +1,4 @@
-// hrefgen: turn a plain-text list of web links into HTML anchor lines.
+// hrefgen's run: turn a plain-text list of web links into HTML anchor lines.
 //
 // usage: hrefgen MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE
 //
@@ -82,6 +82,22 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 	(void)std::setvbuf(stream, buffer, _IOFBF, sizeof buffer);
 }
 
+// Open the output for writing, emptied, unless it is the input's own file;
+// that is refused before anything in it is lost.
+[[nodiscard]] std::FILE *open_output(const char *path, std::FILE *input)
+{
+	std::FILE *output = open_for_writing(path);
+	// A file that cannot be opened for writing, read-only say, may still be the input.
+	const bool is_input =
+	        output != nullptr ? is_same_file(output, input) : names_file_of(path, input);
+	if (is_input)
+		fail("Error opening output file %s: it is the input file, aborting!\n", path);
+	if (output == nullptr || !empty_file(output))
+		fail("Error opening output file %s, aborting!\n", path);
+	use_buffer(output, output_buffer);
+	return output;
+}
+
 // Read the next piece of the input into line; its length, 0 when the read yields no line.
 [[nodiscard]] std::size_t read_piece(char *line, std::int32_t read_limit, std::FILE *input)
 {
@@ -103,7 +119,7 @@ void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *
 			fail("Error reading line from input file %s line %lld, aborting!\n",
 			     input_path, read_count);
 		}
-		if (process_line(line, length, output) == ExtractResult::out_of_memory)
+		if (convert_line(line, output) == ExtractResult::out_of_memory)
 			fail_out_of_memory();
 		if (has_failed(output))
 			fail("Error writing output file %s, aborting!\n", output_path);
@@ -119,6 +135,8 @@ void fail_out_of_memory()
 
 int run(int argc, char *argv[])
 {
+	// Every message's text is part of hrefgen's interface, which scripts
+	// match: "To few" and MAX_LINE_LENGHT are spelt so on purpose, and stay.
 	if (argc < 4) {
 		say("To few arguments specified.\n");
 		fail("Usage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n");
@@ -133,17 +151,7 @@ int run(int argc, char *argv[])
 	if (input == nullptr)
 		fail("Error opening input file %s, aborting!\n", input_path);
 	use_buffer(input, input_buffer);
-	std::FILE *output = nullptr;
-	switch (open_output(output_path, input, output)) {
-	case OutputOpen::opened:
-		break;
-	case OutputOpen::is_input:
-		fail("Error opening output file %s: it is the input file, aborting!\n",
-		     output_path);
-	case OutputOpen::failed:
-		fail("Error opening output file %s, aborting!\n", output_path);
-	}
-	use_buffer(output, output_buffer);
+	std::FILE *output = open_output(output_path, input);
 
 	convert(line, read_limit, input, input_path, output, output_path);
 

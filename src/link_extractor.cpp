@@ -1,14 +1,16 @@
 // Cutting one link out of one line of a link list and writing its anchor line.
 //
-// A line is the bytes of one read; a NUL byte among them ends it. The href
-// runs from the first "http://" up to the first space; the spaces after it are
-// skipped and the text runs from there up to the line's newline, or to the
-// line's end when it has none. A line without a space after the href has an
-// empty text. Nothing is escaped: the list is trusted HTML.
+// A line is a NUL-terminated string: the bytes of one read, of which a NUL
+// byte ends the line early. The href runs from the first "http://" up to the
+// first space; the spaces after it are skipped and the text runs from there up
+// to the line's newline, or to the line's end when it has none. A line
+// without a space after the href has an empty text. Nothing is escaped: the
+// list is trusted HTML.
 #include "link_extractor.hpp"
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "stream_io.hpp"
 
@@ -17,23 +19,23 @@ namespace {
 constexpr char link_marker[] = "http://";
 constexpr std::size_t link_marker_length = sizeof link_marker - 1;
 
-// Where the line's content ends from 'from' on: at the first NUL byte before
-// line_end, else at line_end, and before a newline that closes the line.
-[[nodiscard]] const char *content_end(const char *from, const char *line_end)
+// The end of the bytes from start to end, without the newline that may close them.
+[[nodiscard]] const char *without_newline(const char *start, const char *end)
 {
-	const void *nul = std::memchr(from, '\0', static_cast<std::size_t>(line_end - from));
-	const char *end = nul != nullptr ? static_cast<const char *>(nul) : line_end;
-	return end > from && end[-1] == '\n' ? end - 1 : end;
+	return end > start && end[-1] == '\n' ? end - 1 : end;
 }
 
-// Copy length bytes into a new heap buffer of exactly length + 1 bytes, NUL-terminated.
-[[nodiscard]] char *copy_bytes(const char *from, std::size_t length)
+// Copy bytes into a new heap block, NUL-terminated as the lines they come from
+// are; nullptr when memory runs out. With the terminator an empty text still
+// gets a block of its own, and malloc(0), which may return null, cannot pass
+// for memory running out.
+[[nodiscard]] char *copy_bytes(std::string_view bytes)
 {
-	auto *copy = static_cast<char *>(std::malloc(length + 1));
+	auto *copy = static_cast<char *>(std::malloc(bytes.size() + 1));
 	if (copy == nullptr)
 		return nullptr;
-	std::memcpy(copy, from, length);
-	copy[length] = '\0';
+	std::memcpy(copy, bytes.data(), bytes.size());
+	copy[bytes.size()] = '\0';
 	return copy;
 }
 
@@ -44,53 +46,62 @@ template <std::size_t size> void write_literal(const char (&literal)[size], std:
 		write_byte(literal[i], output);
 }
 
-// Write one anchor line for href and text.
-void write_anchor(const char *href, std::size_t href_length, const char *text,
-                  std::size_t text_length, std::FILE *output)
+// Find the link in line: the href from the first "http://" up to the first
+// space, and the text after the spaces that follow it, up to the line's
+// newline. False when the line holds no "http://".
+[[nodiscard]] bool find_link(const char *line, std::string_view &href, std::string_view &text)
+{
+	const char *href_start = std::strstr(line, link_marker);
+	if (href_start == nullptr)
+		return false;
+	// A newline can only close the line, so the first space after the marker
+	// ends the href; without one the href runs to the line's end.
+	const char *href_end = std::strchr(href_start + link_marker_length, ' ');
+	const char *text_start = nullptr;
+	if (href_end == nullptr) {
+		href_end = without_newline(href_start, href_start + std::strlen(href_start));
+		text_start = href_end;
+	} else {
+		text_start = href_end;
+		while (*text_start == ' ')
+			++text_start;
+	}
+	href = {href_start, static_cast<std::size_t>(href_end - href_start)};
+	const char *text_end = without_newline(text_start, text_start + std::strlen(text_start));
+	text = {text_start, static_cast<std::size_t>(text_end - text_start)};
+	return true;
+}
+
+// Write the anchor line <a href="HREF">TEXT</a> and its newline, nothing escaped.
+void write_anchor(std::string_view href, std::string_view text, std::FILE *output)
 {
 	write_literal("<a href=\"", output);
-	write_bytes(href, href_length, output);
+	write_bytes(href.data(), href.size(), output);
 	write_literal("\">", output);
-	write_bytes(text, text_length, output);
+	write_bytes(text.data(), text.size(), output);
 	write_literal("</a>\n", output);
 }
 
 }  // namespace
 
-ExtractResult process_line(const char *line, std::size_t length, std::FILE *output)
+ExtractResult convert_line(const char *line, std::FILE *output)
 {
-	const char *href_start = std::strstr(line, link_marker);
-	if (href_start == nullptr)
+	std::string_view href;
+	std::string_view text;
+	if (!find_link(line, href, text))
 		return ExtractResult::ok;
-
-	// A newline can only close the line, so the first space after the marker
-	// ends the href; without one the href runs to the line's end.
-	const char *line_end = line + length;
-	const char *space = std::strchr(href_start + link_marker_length, ' ');
-	const char *href_end = space;
-	const char *text_start = nullptr;
-	if (space == nullptr) {
-		href_end = content_end(href_start, line_end);
-		text_start = href_end;
-	} else {
-		text_start = space;
-		while (*text_start == ' ')
-			++text_start;
-	}
-	const auto href_length = static_cast<std::size_t>(href_end - href_start);
-	const auto text_length =
-	        static_cast<std::size_t>(content_end(text_start, line_end) - text_start);
-
-	char *href = copy_bytes(href_start, href_length);
-	if (href == nullptr)
+	// The href and text are copied so that memory running out is reported,
+	// and the line left unwritten, as hrefgen has always done.
+	char *href_copy = copy_bytes(href);
+	if (href_copy == nullptr)
 		return ExtractResult::out_of_memory;
-	char *text = copy_bytes(text_start, text_length);
-	if (text == nullptr) {
-		std::free(href);
+	char *text_copy = copy_bytes(text);
+	if (text_copy == nullptr) {
+		std::free(href_copy);
 		return ExtractResult::out_of_memory;
 	}
-	write_anchor(href, href_length, text, text_length, output);
-	std::free(href);
-	std::free(text);
+	write_anchor({href_copy, href.size()}, {text_copy, text.size()}, output);
+	std::free(href_copy);
+	std::free(text_copy);
 	return ExtractResult::ok;
 }

@@ -1,5 +1,4 @@
 // The parts of hrefgen's stream handling that are POSIX system calls.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,36 +6,11 @@
 
 namespace {
 
-// Tell whether two files are one: the same device and inode. A terminal or
-// another character device may be read and written at once; anything else
-// would be emptied under the read, or fed its own output.
+// Tell whether two files are one: the same device and inode, and not a
+// terminal or another character device.
 [[nodiscard]] bool is_same_file(const struct stat &a, const struct stat &b)
 {
 	return a.st_dev == b.st_dev && a.st_ino == b.st_ino && !S_ISCHR(a.st_mode);
-}
-
-// Tell whether path names the file that stream is open on, looked up by name.
-[[nodiscard]] bool names_file_of(const char *path, std::FILE *stream)
-{
-	struct stat opened = {};
-	struct stat named = {};
-	return fstat(fileno(stream), &opened) == 0 && stat(path, &named) == 0 &&
-	       is_same_file(named, opened);
-}
-
-// Empty the output file open as file, unless it is the file that input reads.
-[[nodiscard]] OutputOpen empty_unless_input(int file, std::FILE *input)
-{
-	struct stat opened = {};
-	struct stat read_file = {};
-	if (fstat(file, &opened) != 0 || fstat(fileno(input), &read_file) != 0)
-		return OutputOpen::failed;
-	if (is_same_file(opened, read_file))
-		return OutputOpen::is_input;
-	// A FIFO, a terminal or another device has nothing to empty.
-	if (S_ISREG(opened.st_mode) && ftruncate(file, 0) != 0)
-		return OutputOpen::failed;
-	return OutputOpen::opened;
 }
 
 }  // namespace
@@ -52,23 +26,35 @@ std::FILE *open_input(const char *path)
 	return stream;
 }
 
-OutputOpen open_output(const char *path, std::FILE *input, std::FILE *&output)
+std::FILE *open_for_writing(const char *path)
 {
-	// Without O_TRUNC: nothing is emptied before the file has been looked at.
-	const int file = open(path, O_WRONLY | O_CREAT, 0666);
-	if (file < 0) {
-		// The input itself, read-only say, still gets the message that says so.
-		return names_file_of(path, input) ? OutputOpen::is_input : OutputOpen::failed;
-	}
-	OutputOpen result = empty_unless_input(file, input);
-	if (result == OutputOpen::opened) {
-		output = fdopen(file, "w");
-		if (output != nullptr)
-			return result;
-		result = OutputOpen::failed;
-	}
-	(void)close(file);
-	return result;
+	// Created if need be, and not emptied, unlike "w". Appending writes at
+	// the end, which is the start once the file has been emptied.
+	return std::fopen(path, "a");
+}
+
+bool is_same_file(std::FILE *a, std::FILE *b)
+{
+	struct stat first = {};
+	struct stat second = {};
+	return fstat(fileno(a), &first) == 0 && fstat(fileno(b), &second) == 0 &&
+	       is_same_file(first, second);
+}
+
+bool names_file_of(const char *path, std::FILE *stream)
+{
+	struct stat named = {};
+	struct stat opened = {};
+	return stat(path, &named) == 0 && fstat(fileno(stream), &opened) == 0 &&
+	       is_same_file(named, opened);
+}
+
+bool empty_file(std::FILE *stream)
+{
+	// A FIFO, a terminal or another device has nothing to empty.
+	struct stat opened = {};
+	return fstat(fileno(stream), &opened) == 0 &&
+	       (!S_ISREG(opened.st_mode) || ftruncate(fileno(stream), 0) == 0);
 }
 
 void print_message(const char *format, std::va_list args)

@@ -6,10 +6,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <fcntl.h>
 #include <io.h>
-#include <share.h>
-#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -28,17 +25,25 @@ namespace {
 	return wide;
 }
 
-// The handle under the C runtime's file descriptor file.
-[[nodiscard]] HANDLE handle_of(int file)
+// Open the file at the WTF-8 name path as _wfopen does with mode.
+[[nodiscard]] std::FILE *open_named(const char *path, const wchar_t *mode)
+{
+	wchar_t *wide = wide_name(path);
+	std::FILE *stream = _wfopen(wide, mode);
+	std::free(wide);
+	return stream;
+}
+
+// The handle under the stream.
+[[nodiscard]] HANDLE handle_of(std::FILE *stream)
 {
 	// The C runtime hands out its handles as integers.
 	// NOLINTNEXTLINE(performance-no-int-to-ptr)
-	return reinterpret_cast<HANDLE>(_get_osfhandle(file));
+	return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
 // Tell whether two handles are open on one disk file: the same volume and
-// file index. Devices such as CON and NUL have no such identity, and may be
-// read and written at once.
+// file index. Devices such as CON and NUL have no such identity.
 [[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
 {
 	BY_HANDLE_FILE_INFORMATION first{};
@@ -49,31 +54,6 @@ namespace {
 	       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
 	       first.nFileIndexHigh == second.nFileIndexHigh &&
 	       first.nFileIndexLow == second.nFileIndexLow;
-}
-
-// Tell whether the name wide names the file that stream is open on, looked up by name.
-[[nodiscard]] bool names_file_of(const wchar_t *wide, std::FILE *stream)
-{
-	// No access rights and full sharing: this open disturbs no one, and
-	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.
-	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-	                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-	if (named == INVALID_HANDLE_VALUE)
-		return false;
-	const bool same = is_same_file(named, handle_of(_fileno(stream)));
-	(void)CloseHandle(named);
-	return same;
-}
-
-// Empty the output file open as file, unless it is the file that input reads.
-[[nodiscard]] OutputOpen empty_unless_input(int file, std::FILE *input)
-{
-	if (is_same_file(handle_of(file), handle_of(_fileno(input))))
-		return OutputOpen::is_input;
-	// A device such as NUL or a pipe has nothing to empty.
-	if (GetFileType(handle_of(file)) == FILE_TYPE_DISK && _chsize(file, 0) != 0)
-		return OutputOpen::failed;
-	return OutputOpen::opened;
 }
 
 // Format a message as vsnprintf does into a new heap block; nullptr when that fails.
@@ -112,42 +92,47 @@ namespace {
 
 std::FILE *open_input(const char *path)
 {
-	wchar_t *wide = wide_name(path);
-	std::FILE *stream = _wfopen(wide, L"r");
-	std::free(wide);
+	std::FILE *stream = open_named(path, L"r");
 	BY_HANDLE_FILE_INFORMATION opened{};
-	if (stream != nullptr &&
-	    (GetFileInformationByHandle(handle_of(_fileno(stream)), &opened) != 0 &&
-	     (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
+	if (stream != nullptr && GetFileInformationByHandle(handle_of(stream), &opened) != 0 &&
+	    (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
 		(void)std::fclose(stream);
 		return nullptr;
 	}
 	return stream;
 }
 
-OutputOpen open_output(const char *path, std::FILE *input, std::FILE *&output)
+std::FILE *open_for_writing(const char *path)
 {
+	// Created if need be, and not emptied, unlike "w". Appending writes at
+	// the end, which is the start once the file has been emptied.
+	return open_named(path, L"a");
+}
+
+bool is_same_file(std::FILE *a, std::FILE *b)
+{
+	return is_same_file(handle_of(a), handle_of(b));
+}
+
+bool names_file_of(const char *path, std::FILE *stream)
+{
+	// No access rights and full sharing: this open disturbs no one, and
+	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.
 	wchar_t *wide = wide_name(path);
-	// Without _O_TRUNC: nothing is emptied before the file has been looked
-	// at. No sharing restriction, as fopen opens files.
-	const int file =
-	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
-	if (file < 0) {
-		// The input itself, read-only say, still gets the message that says so.
-		const bool is_input = names_file_of(wide, input);
-		std::free(wide);
-		return is_input ? OutputOpen::is_input : OutputOpen::failed;
-	}
+	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+	                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 	std::free(wide);
-	OutputOpen result = empty_unless_input(file, input);
-	if (result == OutputOpen::opened) {
-		output = _fdopen(file, "w");
-		if (output != nullptr)
-			return result;
-		result = OutputOpen::failed;
-	}
-	(void)_close(file);
-	return result;
+	if (named == INVALID_HANDLE_VALUE)
+		return false;
+	const bool same = is_same_file(named, handle_of(stream));
+	(void)CloseHandle(named);
+	return same;
+}
+
+bool empty_file(std::FILE *stream)
+{
+	// A device such as NUL, or a pipe, has nothing to empty.
+	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || _chsize(_fileno(stream), 0) == 0;
 }
 
 void print_message(const char *format, std::va_list args)
