@@ -115,19 +115,23 @@ command[hrefgen]=$(command_on_slice hrefgen)
 command[sed]="LC_ALL=C sed -n -f convert.sed slice.txt >out.html"
 time_commands "20 MB slice of it, for GNU sed:" slice.json hrefgen sed
 
-command[hrefgen]="$hrefgen $long_limit long.txt out.html >/dev/null"
+# The Windows build under Wine, on the list and on the long line.
+exe=$root/build/windows/hrefgen.exe
 long_tools=(hrefgen)
-if [ -x "$root/build/windows/hrefgen.exe" ] && [ -x /usr/lib/wine/wine64 ]; then
-	export WINEPREFIX=$root/build/wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-	mkdir -p "$WINEPREFIX"
-	/usr/lib/wine/wineserver -p 2>/dev/null || true
-	command[hrefgen.exe]="/usr/lib/wine/wine64 $root/build/windows/hrefgen.exe $long_limit long.txt out.html >/dev/null"
+if [ -x "$exe" ] && [ -x /usr/lib/wine/wine64 ]; then
+	"$root/tests/wine.sh" --start
+	command[hrefgen]="$hrefgen $limit list.txt out.html >/dev/null"
+	command[hrefgen.exe]="$root/tests/wine.sh $exe $limit list.txt out.html >/dev/null"
+	time_commands "200 MB link list, hrefgen.exe under Wine ($runs runs each, read limit $limit):" \
+		wine.json hrefgen hrefgen.exe
+	command[hrefgen.exe]="$root/tests/wine.sh $exe $long_limit long.txt out.html >/dev/null"
 	long_tools+=(hrefgen.exe)
 else
 	echo "(no build/windows/hrefgen.exe or no Wine: the Windows build is not timed)"
 fi
+command[hrefgen]="$hrefgen $long_limit long.txt out.html >/dev/null"
 time_commands "16 MB link line (read limit $long_limit; hrefgen.exe under Wine):" long.json "${long_tools[@]}"
-[ "${#long_tools[@]}" = 1 ] || /usr/lib/wine/wineserver -k
+[ "${#long_tools[@]}" = 1 ] || "$root/tests/wine.sh" --stop
 
 echo
 echo "peak memory (maximum resident set size):"

@@ -19,7 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
-find_program(WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-if(WINE64)
-	set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE64})
+# Tests run under Wine, with the settings of tests/wine.sh.
+if(EXISTS /usr/lib/wine/wine64)
+	set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine.sh)
 endif()

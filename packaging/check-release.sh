@@ -66,8 +66,7 @@ example_block() {
 # print its anchor lines without their CR.
 convert() {
 	local status
-	(cd "$unpacked" && WINEPREFIX=$PWD/../wine-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-		/usr/lib/wine/wine64 hrefgen.exe 4096 "$1" example.html >example.log 2>&1 </dev/null)
+	(cd "$unpacked" && ../../tests/wine.sh hrefgen.exe 4096 "$1" example.html >example.log 2>&1 </dev/null)
 	status=$?
 	if [ $status != 0 ] || [ "$(tr -d '\r' <"$unpacked/example.log")" != "All done, exiting..." ]; then
 		echo "hrefgen.exe 4096 $1 example.html under Wine: status $status" >&2
@@ -95,7 +94,10 @@ check_example() {
 	return $ok
 }
 
-lint_deb "$(ls $dist/hrefgen_*.deb)" &&
-	check_zip "$(ls $dist/hrefgen-*-win64.zip)" &&
-	check_example &&
-	rm -rf "$unpacked"
+lint_deb "$(ls $dist/hrefgen_*.deb)" && check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
+tests/wine.sh --start || exit 1
+check_example
+status=$?
+tests/wine.sh --stop
+[ $status = 0 ] && rm -rf "$unpacked"
+exit $status

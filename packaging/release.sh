@@ -27,25 +27,22 @@ quietly() {
 	output=$("$@" 2>&1) || { echo "$output"; return 1; }
 }
 
-# Each build is configured afresh in a folder of its own: nothing that another
-# build, or a hand, left in a cache can reach a release file.
+# Each build is configured afresh, by the workflows dist-linux and
+# dist-windows, in folders of their own: nothing that another build, or a
+# hand, left in a cache can reach a release file.
 linux=build/dist-linux
 windows=build/dist-windows
 
 # Linux: the binary as installed, and the Debian package.
-quietly cmake --preset release --fresh -B "$linux" -DBUILD_TESTING=OFF
-quietly cmake --build "$linux"
+quietly cmake --workflow --preset dist-linux --fresh
 quietly cmake --install "$linux" --prefix "$PWD/$stage/linux" --strip
-cp "$stage/linux/bin/hrefgen" "$dist/"
-quietly cpack -G DEB --config "$linux/CPackConfig.cmake"
-cp "$linux"/packages/hrefgen_*.deb "$dist/"
+cp "$stage/linux/bin/hrefgen" "$linux"/packages/hrefgen_*.deb "$dist/"
 
 # Windows: the zip, made with Info-ZIP's zip -X (no owners, no extra time
 # fields), its files in a fixed order with fixed modes and times.
-quietly cmake --preset windows --fresh -B "$windows" -DBUILD_TESTING=OFF
-quietly cmake --build "$windows"
+quietly cmake --workflow --preset dist-windows --fresh
 quietly cmake --install "$windows" --prefix "$PWD/$stage/windows" --strip
-version=$(sed -n 's/^project(hrefgen VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(cat "$windows/VERSION")
 zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt)
 (
 	cd "$stage/windows"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Black-box cases for hrefgen, one line per case.
+# Black-box cases for hrefgen, one line per case, grouped by topic.
 #
-# usage: cases.sh PLATFORM COMMAND...
+# usage: cases.sh [--topic TOPIC] PLATFORM COMMAND...
+#   TOPIC     run only the cases of that topic (the table's groups, each begun
+#             by a line 'topic NAME'); all of them without it
 #   PLATFORM  posix (no text-mode translation) or windows (CR LF text mode)
-#   COMMAND   how to start hrefgen, e.g. build/hrefgen or wine64 build/hrefgen.exe
+#   COMMAND   how to start hrefgen, e.g. build/hrefgen or tests/wine.sh build/hrefgen.exe
 #
 # Each case runs in a fresh empty folder holding the file 'in'.
 #   t ARGS INPUT STDOUT STATUS OUTPUT
@@ -34,6 +36,11 @@
 # is CR LF, as the text mode writes it. Names in messages are UTF-8 bytes on
 # every platform and in every code page.
 set -u
+only=
+if [ "${1:-}" = --topic ]; then
+	only=$2
+	shift 2
+fi
 platform=$1
 shift
 tool=("$@")
@@ -43,7 +50,13 @@ for i in "${!tool[@]}"; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0 skipped=0 count=0
+passed=0 failed=0 skipped=0 count=0 topic= topics=
+
+# Begin the cases of topic $1.
+topic() {
+	topic=$1
+	topics="$topics $1"
+}
 
 # Copy file $1 to file $2, with CR LF newlines on windows.
 expect_file() {
@@ -76,6 +89,22 @@ big_line_between() {
 long_link_line() {
 	{ printf 'http://a '; head -c "$1" /dev/zero | tr '\0' x; printf '\n'; } >in
 	{ printf '<a href="http://a">'; head -c "${2:-$1}" /dev/zero | tr '\0' x; printf '</a>\n'; } >want
+}
+
+# Write to 'in' a link line whose byte at offset 65536, the first that the
+# stream's 64 KiB buffer holds once refilled, is a newline ($1 = newline) or
+# the space after the address ($1 = space), then another link line; and to
+# 'want' their anchor lines.
+at_refill() {
+	local filler
+	filler=$(head -c $((65536 - 9)) /dev/zero | tr '\0' x)
+	if [ "$1" = newline ]; then
+		printf 'http://a %s\nhttp://c d\n' "$filler" >in
+		printf '<a href="http://a">%s</a>\n<a href="http://c">d</a>\n' "$filler" >want
+	else
+		printf 'http://ab%s text\nhttp://c d\n' "$filler" >in
+		printf '<a href="http://ab%s">text</a>\n<a href="http://c">d</a>\n' "$filler" >want
+	fi
 }
 
 # Write to 'in' $1 link lines of 16 bytes, and to 'want' their anchor lines.
@@ -117,6 +146,7 @@ dump() {
 t() {
 	local args=$1 input=$2 stdout=$3 status=$4 output=$5
 	local line=${BASH_LINENO[0]}
+	[ -z "$only" ] || [ "$topic" = "$only" ] || return 0
 	count=$((count + 1))
 	if { [ -n "${on:-}" ] && [ "$on" != "$platform" ]; } ||
 		{ [ -n "${heavy:-}" ] && [ -n "${HREFGEN_CASES_LIGHT:-}" ]; } ||
@@ -216,12 +246,14 @@ A30="<a href=\"http://a\">$X10$X10$X10</a>\n"
 A40="<a href=\"http://a\">$X10$X10$X10$X10</a>\n"
 AB='<a href="http://a">b</a>\n'
 
+topic arguments
 # Arguments.
 t '' - "$USAGE" 1 -
 t '80' - "$USAGE" 1 -
 t '80 in' 'http://a b\n' "$USAGE" 1 -
 t '80 in out extra more' 'http://a b\n' "$DONE" 0 "$AB"
 
+topic read-limit
 # Read limit: atoi rules, 32-bit wrap-around, no range check.
 t '51 in out' "$LONG" "$DONE" 0 "$A40"
 t '40 in out' "$LONG" "$DONE" 0 "$A30"
@@ -251,6 +283,7 @@ t '-2147483648 in out' "$LONG" "$NOMEM" 1 -
 t '4294967295 in out' "$LONG" "$NOMEM" 1 -
 heavy=1 t '2147483647 in out' "$LONG" "$DONE" 0 "$A40"
 
+topic files
 # Files.
 t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -
 prep='printf old >out' t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 'old'
@@ -263,6 +296,7 @@ t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
 prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="http://%s%n">b</a>\n'
 prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
 
+topic same-file
 # The output names the input file: refused, the input left as it was. Only
 # a terminal or another character device may be both.
 check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
@@ -298,12 +332,14 @@ on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /pro
 on=posix t '80 /dev/null /dev/null' - "$DONE" 0 -
 on=posix timeout=20 eof_terminal='http://a b\nhttp://c d\n' check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
 
+topic quoting
 # Arguments as typed, split by the usual rules: spaces inside quotes, a quote
 # inside a name, a backslash that ends a quoted name.
 prep='mv in "my links.txt"' t "80 'my links.txt' out" 'http://a b\n' "$DONE" 0 "$AB"
 t "80 'no\"pe' out" - 'Error opening input file no"pe, aborting!\n' 1 -
 prep='mkdir "my dir"' t "80 'my dir\\' out" - 'Error opening input file my dir\\, aborting!\n' 1 -
 
+topic names
 # Names beyond ASCII, as the user typed them, in any code page and on every
 # Windows version: each is read as input and written under exactly that name,
 # and naming it as both input and output is refused. A look-alike, the name a
@@ -331,6 +367,7 @@ named 'liste-ő.txt' 'liste-o.txt'
 named 'ｌｉｎｋｓ.txt' 'links.txt'
 named '..＼victim.txt' 'victim.txt' sub
 
+topic pieces
 # Reads in pieces: at most limit - 1 characters each, a newline ends a piece.
 t '2 in out' 'http://a b\n' "$DONE" 0 ''
 t '7 in out' 'http://a b\nhttp://c d\n' "$DONE" 0 ''
@@ -346,7 +383,11 @@ t '3 in out' 'http://a b' "$DONE" 0 ''
 t '40 in out' "0123456789012345678901234567890123http://a b\n" "$DONE" 0 ''
 t '40 in out' "$LONG$LONG" "$DONE" 0 "$A30$A30"
 t '20 in out' "http://a $X10${X10}http://b c\n" "$DONE" 0 '<a href="http://a">xxxxxxxxxx</a>\n<a href="http://b"></a>\n'
+# A newline, or the space that ends the address, as the first byte the stream's buffer holds once refilled.
+prep='at_refill newline' t '100000 in out' - "$DONE" 0 @want
+prep='at_refill space' t '100000 in out' - "$DONE" 0 @want
 
+topic extraction
 # Extraction.
 t '80 in out' 'no link here\n\n# http:/ nor here\n' "$DONE" 0 ''
 t '80 in out' 'some words http://ab  two words\n' "$DONE" 0 '<a href="http://ab">two words</a>\n'
@@ -370,6 +411,7 @@ t '80 in out' 'http://a\0 b\n' "$DONE" 0 '<a href="http://a"></a>\n'
 t '80 in out' '\0\n\0\0http://a b\n' "$DONE" 0 ''
 t '80 in out' 'http://\xc3\xa9t\xe9 \xff\x01\x7f\n' "$DONE" 0 '<a href="http://\xc3\xa9t\xe9">\xff\x01\x7f</a>\n'
 
+topic text-mode
 # Text mode: CR LF, lone CR and CTRL-Z. Windows reads CR LF as one newline and
 # stops at CTRL-Z; elsewhere every byte passes through as it is.
 on=posix t '80 in out' 'http://a b\r\n' "$DONE" 0 '<a href="http://a">b\r</a>\n'
@@ -387,6 +429,7 @@ on=windows t '80 in out' 'http://a b\n\x1ahttp://c d\n' "$DONE" 0 "$AB"
 on=posix t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 '<a href="http://a">b\x1ac</a>\n<a href="http://d">e</a>\n'
 on=windows t '80 in out' 'http://a b\x1ac\nhttp://d e\n' "$DONE" 0 "$AB"
 
+topic devices
 # Input and output that are not plain files.
 t '80 . out' - 'Error opening input file ., aborting!\n' 1 -
 prep='mkdir sub && printf old >out' t '80 sub out' - 'Error opening input file sub, aborting!\n' 1 'old'
@@ -401,6 +444,7 @@ prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output fil
 on=posix nonroot=1 prep='mkdir ro && chmod 555 ro' t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 -
 on=posix nonroot=1 prep='chmod 000 in' t '80 in out' 'http://a b\n' 'Error opening input file in, aborting!\n' 1 -
 
+topic read-failures
 # Read failures, made by failing a read system call of the input or by hanging
 # up a terminal: what was read before the failure forms a line of its own, and
 # the next read reports the failure under its own number. The stream reads 64 KiB
@@ -416,10 +460,12 @@ on=posix eio=2 t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
 on=posix eio=2 t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
 on=posix terminal='http://a bc' t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
 
+topic big-inputs
 # Big inputs: a link line of several megabytes is read whole, or in pieces.
 prep='long_link_line 4000000' t '4000011 in out' - "$DONE" 0 @want
 heavy=1 prep='long_link_line 4000000' t '2147483647 in out' - "$DONE" 0 @want
 
+topic memory
 # Memory running out, for the line buffer, the address and the description:
 # reported, and the anchor lines written before stay in the output. A link
 # line's buffers are given back before the next line is read.
@@ -428,6 +474,7 @@ on=posix vmlimit=1 prep='big_line_between 25000000 nospace && ulimit -v 45000' t
 on=posix vmlimit=1 prep='big_line_between 25000000 && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
 on=posix vmlimit=1 prep='link_lines 2000000 && ulimit -v 45000' t '80 in out' - "$DONE" 0 @want
 
+topic hostile-input
 # Hostile input: binary bytes, no newlines at all, random data.
 on=posix t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 '<a href="http://\x1b[31m"></a>\n<a href="http://\xe2\x80\xae">x\r</a>\n'
 on=windows t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 ''
@@ -435,5 +482,9 @@ heavy=1 prep='head -c 100000000 /dev/zero | tr "\0" x >in' t '4096 in out' - "$D
 heavy=1 prep='{ head -c 50000000 /dev/zero | tr "\0" x; printf "http://a b\n"; } >in' t '4096 in out' - "$DONE" 0 "$AB"
 prep='head -c 3000000 /dev/urandom >in' t '80 in out' - "$DONE" 0 '*'
 heavy=1 prep='head -c 3000000 /dev/urandom >in' t '2 in out' - "$DONE" 0 ''
-echo "$platform: $passed passed, $failed failed, $skipped skipped"
+if [ -n "$only" ] && [[ " $topics " != *" $only "* ]]; then
+	echo "cases.sh: no topic $only; the topics are:$topics"
+	exit 2
+fi
+echo "$platform${only:+ $only}: $passed passed, $failed failed, $skipped skipped"
 [ "$failed" = 0 ]
