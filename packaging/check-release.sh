@@ -18,15 +18,12 @@ unpacked=build/dist-unpacked
 # Run lintian on the package $1; it refuses to run as root without a warning, so root runs it as nobody.
 lint_deb() {
 	echo "--- lintian --pedantic --display-info $1"
-	local dir found
+	local dir found as_nobody=()
 	dir=$(mktemp -d)
 	chmod 755 "$dir" && cp "$1" "$dir/" && chmod 644 "$dir"/*.deb
-	if [ "$(id -u)" = 0 ]; then
-		found=$(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir" \
-			lintian --pedantic --display-info "$dir"/*.deb 2>&1)
-	else
-		found=$(lintian --pedantic --display-info "$dir"/*.deb 2>&1)
-	fi
+	[ "$(id -u)" != 0 ] ||
+		as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir")
+	found=$("${as_nobody[@]}" lintian --pedantic --display-info "$dir"/*.deb 2>&1)
 	rm -rf "$dir"
 	[ -z "$found" ] || { echo "$found"; return 1; }
 }

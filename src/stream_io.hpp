@@ -11,16 +11,13 @@
 #include <cstring>
 
 // Which C library's stream calls the loop uses: glibc's unlocked calls and its
-// stream buffer, the Windows runtime's unlocked calls, or, with any other C
-// library or with -DHREFGEN_PORTABLE_STDIO=ON, the standard calls alone.
-#if defined(HREFGEN_PORTABLE_STDIO)
-#define HREFGEN_STDIO_STANDARD 1
-#elif defined(__GLIBC__)
+// stream buffer, the Windows runtime's unlocked calls, or, with neither of
+// them defined (any other C library, or -DHREFGEN_PORTABLE_STDIO=ON), the
+// standard calls alone.
+#if !defined(HREFGEN_PORTABLE_STDIO) && defined(__GLIBC__)
 #define HREFGEN_STDIO_GLIBC 1
-#elif defined(_WIN32)
+#elif !defined(HREFGEN_PORTABLE_STDIO) && defined(_WIN32)
 #define HREFGEN_STDIO_WINDOWS 1
-#else
-#define HREFGEN_STDIO_STANDARD 1
 #endif
 
 // Open the input file at path for reading, in text mode; nullptr when it

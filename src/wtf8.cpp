@@ -159,10 +159,7 @@ void replace_unpaired_surrogates(char *bytes)
 {
 	for (std::size_t length = 0; *bytes != '\0'; bytes += length) {
 		const char32_t code_point = next_code_point(bytes, length);
-		if (is_high_surrogate(code_point) || is_low_surrogate(code_point)) {
-			bytes[0] = static_cast<char>(0xEF);
-			bytes[1] = static_cast<char>(0xBF);
-			bytes[2] = static_cast<char>(0xBD);
-		}
+		if (is_high_surrogate(code_point) || is_low_surrogate(code_point))
+			(void)put_code_point(replacement_character, bytes);
 	}
 }

@@ -73,13 +73,18 @@ expect_bytes() {
 	expect_file "$2.raw" "$2"
 }
 
+# Print $1 x's.
+xs() {
+	head -c "$1" /dev/zero | tr '\0' x
+}
+
 # Write to 'in' a link line, one whose text is $1 x's, and another link line;
 # with a second argument nospace, the x's follow the marker as its address.
 big_line_between() {
 	{
 		printf 'http://a b\n'
 		if [ "${2:-}" = nospace ]; then printf 'http://'; else printf 'http://big '; fi
-		head -c "$1" /dev/zero | tr '\0' x
+		xs "$1"
 		printf '\nhttp://c d\n'
 	} >in
 }
@@ -87,8 +92,8 @@ big_line_between() {
 # Write to 'in' one link line whose text is $1 x's, and to 'want' its anchor
 # line, or the anchor line of its first $2 x's when given.
 long_link_line() {
-	{ printf 'http://a '; head -c "$1" /dev/zero | tr '\0' x; printf '\n'; } >in
-	{ printf '<a href="http://a">'; head -c "${2:-$1}" /dev/zero | tr '\0' x; printf '</a>\n'; } >want
+	{ printf 'http://a '; xs "$1"; printf '\n'; } >in
+	{ printf '<a href="http://a">'; xs "${2:-$1}"; printf '</a>\n'; } >want
 }
 
 # Write to 'in' a link line whose byte at offset 65536, the first that the
@@ -97,7 +102,7 @@ long_link_line() {
 # 'want' their anchor lines.
 at_refill() {
 	local filler
-	filler=$(head -c $((65536 - 9)) /dev/zero | tr '\0' x)
+	filler=$(xs $((65536 - 9)))
 	if [ "$1" = newline ]; then
 		printf 'http://a %s\nhttp://c d\n' "$filler" >in
 		printf '<a href="http://a">%s</a>\n<a href="http://c">d</a>\n' "$filler" >want
@@ -478,8 +483,8 @@ topic hostile-input
 # Hostile input: binary bytes, no newlines at all, random data.
 on=posix t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 '<a href="http://\x1b[31m"></a>\n<a href="http://\xe2\x80\xae">x\r</a>\n'
 on=windows t '80 in out' '\xff\xfe\0\0http://\x1a\x01\r\r \0 \r\n\x80http://\x1b[31m \x00\xc0\x1a\n\rhttp://\xe2\x80\xae x\r' "$DONE" 0 ''
-heavy=1 prep='head -c 100000000 /dev/zero | tr "\0" x >in' t '4096 in out' - "$DONE" 0 ''
-heavy=1 prep='{ head -c 50000000 /dev/zero | tr "\0" x; printf "http://a b\n"; } >in' t '4096 in out' - "$DONE" 0 "$AB"
+heavy=1 prep='xs 100000000 >in' t '4096 in out' - "$DONE" 0 ''
+heavy=1 prep='{ xs 50000000; printf "http://a b\n"; } >in' t '4096 in out' - "$DONE" 0 "$AB"
 prep='head -c 3000000 /dev/urandom >in' t '80 in out' - "$DONE" 0 '*'
 heavy=1 prep='head -c 3000000 /dev/urandom >in' t '2 in out' - "$DONE" 0 ''
 if [ -n "$only" ] && [[ " $topics " != *" $only "* ]]; then
