@@ -112,6 +112,20 @@ at_refill() {
 	fi
 }
 
+# Make 'in' a running program, which no one may open for writing, and keep
+# a copy of it. Waits until the program runs: were the tool to open 'in'
+# first, the program would fail to start ("Text file busy").
+busy_in() {
+	cp /bin/sleep in && cp in copy || return
+	./in 5 &
+	local tries
+	for tries in $(seq 500); do
+		[ /proc/$!/exe -ef in ] && return
+		sleep 0.01
+	done
+	return 1
+}
+
 # Write to 'in' $1 link lines of 16 bytes, and to 'want' their anchor lines.
 link_lines() {
 	yes 'http://a bcdefg' | head -n "$1" >in
@@ -317,7 +331,7 @@ on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\in')" 1 =
 # An input that cannot be opened for writing still gets this message: one
 # that is read-only, or a program that is running (which even root cannot write).
 nonroot=1 prep='chmod 444 in' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
-on=posix prep='cp /bin/sleep in && cp in copy && { ./in 5 & }' check=in t '80 in in' - "$(same in)" 1 @copy
+on=posix prep=busy_in check=in t '80 in in' - "$(same in)" 1 @copy
 # Names longer than MAX_PATH (260), which only the wide calls open.
 # A name of $1 characters for 'in': .\ repeated, after sub\..\ for an odd length.
 long_name() {
