@@ -57,15 +57,11 @@ template <std::size_t size> void write_literal(const char (&literal)[size], std:
 	// A newline can only close the line, so the first space after the marker
 	// ends the href; without one the href runs to the line's end.
 	const char *href_end = std::strchr(href_start + link_marker_length, ' ');
-	const char *text_start = nullptr;
-	if (href_end == nullptr) {
+	if (href_end == nullptr)
 		href_end = without_newline(href_start, href_start + std::strlen(href_start));
-		text_start = href_end;
-	} else {
-		text_start = href_end;
-		while (*text_start == ' ')
-			++text_start;
-	}
+	const char *text_start = href_end;
+	while (*text_start == ' ')
+		++text_start;
 	href = {href_start, static_cast<std::size_t>(href_end - href_start)};
 	const char *text_end = without_newline(text_start, text_start + std::strlen(text_start));
 	text = {text_start, static_cast<std::size_t>(text_end - text_start)};
