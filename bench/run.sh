@@ -64,7 +64,8 @@ s/^\([^ ]*\)\( \+\(.*\)\)\?$/<a href="\1">\3<\/a>/p
 SED
 
 declare -A command
-command[hrefgen]="$hrefgen $limit list.txt out.html >/dev/null"
+on_list="$hrefgen $limit list.txt out.html >/dev/null"
+command[hrefgen]=$on_list
 command[mawk]="mawk -f convert.awk list.txt >out.html"
 command[perl]="perl convert.pl list.txt >out.html"
 command[python3]="python3 convert.py <list.txt >out.html"
@@ -120,7 +121,7 @@ exe=$root/build/windows/hrefgen.exe
 long_tools=(hrefgen)
 if [ -x "$exe" ] && [ -x /usr/lib/wine/wine64 ]; then
 	"$root/tests/wine.sh" --start
-	command[hrefgen]="$hrefgen $limit list.txt out.html >/dev/null"
+	command[hrefgen]=$on_list
 	command[hrefgen.exe]="$root/tests/wine.sh $exe $limit list.txt out.html >/dev/null"
 	time_commands "200 MB link list, hrefgen.exe under Wine ($runs runs each, read limit $limit):" \
 		wine.json hrefgen hrefgen.exe
@@ -136,7 +137,7 @@ time_commands "16 MB link line (read limit $long_limit; hrefgen.exe under Wine):
 echo
 echo "peak memory (maximum resident set size):"
 peak() { /usr/bin/time -f '%M' bash -c "$1" 2>&1 >/dev/null | tail -1; }
-command[hrefgen]="$hrefgen $limit list.txt out.html >/dev/null"
+command[hrefgen]=$on_list
 for tool in "${present[@]}"; do
 	printf '  %-8s %8s KiB  (200 MB list)\n' "$tool" "$(peak "${command[$tool]}")"
 done

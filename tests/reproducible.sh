@@ -29,7 +29,7 @@ build_in() {
 
 # Compare every release file built in clone $1 with the same file built in clone $2.
 compare() {
-	local file a b offset differ=0
+	local file a b f offset differ=0
 	for file in $(cd "$1/build/dist" && ls); do
 		a=$1/build/dist/$file b=$2/build/dist/$file
 		if [ ! -f "$b" ]; then

@@ -51,13 +51,14 @@ leg() {
 # counted and show what they skipped or ran again: ctest shows a passing
 # test's output to no one.
 workflow() {
-	local log=build/${2:-$1}-workflow.log status
+	local dir=build/${2:-$1} status
+	local log=$dir-workflow.log
 	mkdir -p build
 	cmake --workflow --preset "$1" >"$log" 2>&1
 	status=$?
 	if [ $status = 0 ]; then grep -E '^[0-9]+% tests passed' "$log"; else cat "$log"; fi
 	grep -h -E '^(SKIP|RETRY) line|^(posix|windows) [a-z-]+: [0-9]+ passed' \
-		"build/${2:-$1}/Testing/Temporary/LastTest.log" 2>/dev/null | awk '
+		"$dir/Testing/Temporary/LastTest.log" 2>/dev/null | awk '
 		/ passed, / { p += $3; f += $5; s += $7; next }
 		!seen[$0]++ { print "  " $0 }
 		END { if (p + f + s) print "  case tables: " p " passed, " f " failed, " s " skipped" }'
