@@ -113,6 +113,10 @@ inline void write_bytes(const char *bytes, std::size_t length, std::FILE *stream
 {
 	const char *buffered = stream->_IO_read_ptr;
 	auto count = static_cast<std::size_t>(stream->_IO_read_end - buffered);
+	// A stream that has not read yet has no buffer at all: a null pointer,
+	// which memchr and memcpy may not be given even for no bytes.
+	if (count == 0)
+		return 0;
 	if (count > room)
 		count = room;
 	const void *newline = std::memchr(buffered, '\n', count);
