@@ -6,6 +6,9 @@
 #include "driver.hpp"
 #include "wtf8.hpp"
 
+// Missing standard handles need no care here, unlike on POSIX: the C runtime
+// keeps descriptors 0 to 2 for the standard streams even when the process
+// has none, so no file opened later can take their place.
 int wmain(int argc, wchar_t *argv[])
 {
 	// The run takes names as WTF-8, which turns back into exactly the UTF-16

@@ -351,6 +351,14 @@ on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /pro
 on=posix t '80 /dev/null /dev/null' - "$DONE" 0 -
 on=posix timeout=20 eof_terminal='http://a b\nhttp://c d\n' check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
 
+topic closed-streams
+# Standard input, output and error closed at the start: no file opened takes
+# their descriptors, so no message lands in the input or the output. (Wine
+# takes closed descriptors for pipes of its own and loses the exit status.)
+on=posix prep='ln in out && exec 0<&- 1>&-' check=in t '80 in out' 'http://a b\n' '' 1 =
+on=posix prep='exec 0<&- 1>&- 2>&-' check=in t '80 in in' 'http://a b\n' '' 1 =
+on=posix prep='exec 0<&- 1>&-' t '1 in out' 'http://a b\n' '' 1 ''
+
 topic quoting
 # Arguments as typed, split by the usual rules: spaces inside quotes, a quote
 # inside a name, a backslash that ends a quoted name.
