@@ -24,8 +24,9 @@
 // cannot be opened or is a directory, which holds no lines.
 [[nodiscard]] std::FILE *open_input(const char *path);
 
-// Open the file at path for writing, in text mode, created if it does not
-// exist but not emptied; nullptr when it cannot be opened.
+// Open the file at path for writing from its start, in text mode, created if
+// it does not exist but neither emptied nor appended to; nullptr when it
+// cannot be opened.
 [[nodiscard]] std::FILE *open_for_writing(const char *path);
 
 // Tell whether two open streams are on the same file: a regular file, a FIFO

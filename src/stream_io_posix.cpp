@@ -1,4 +1,5 @@
 // The parts of hrefgen's stream handling that are POSIX system calls.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,9 +29,16 @@ std::FILE *open_input(const char *path)
 
 std::FILE *open_for_writing(const char *path)
 {
-	// Created if need be, and not emptied, unlike "w". Appending writes at
-	// the end, which is the start once the file has been emptied.
-	return std::fopen(path, "a");
+	// fopen's "w" would empty the file and "a" would write at its end (or
+	// fail on a file that cannot seek); this writes from the start, as the
+	// shell's > does, and leaves the emptying to empty_file.
+	const int descriptor = open(path, O_WRONLY | O_CREAT, 0666);
+	if (descriptor < 0)
+		return nullptr;
+	std::FILE *stream = fdopen(descriptor, "w");
+	if (stream == nullptr)
+		(void)close(descriptor);
+	return stream;
 }
 
 bool is_same_file(std::FILE *a, std::FILE *b)

@@ -6,9 +6,13 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "driver.hpp"
 #include "stream_io.hpp"
@@ -104,9 +108,19 @@ std::FILE *open_input(const char *path)
 
 std::FILE *open_for_writing(const char *path)
 {
-	// Created if need be, and not emptied, unlike "w". Appending writes at
-	// the end, which is the start once the file has been emptied.
-	return open_named(path, L"a");
+	// _wfopen's "w" would empty the file and "a" would write at its end; this
+	// writes from the start and leaves the emptying to empty_file. Other
+	// opens of the file, for reading or writing, still succeed meanwhile.
+	wchar_t *wide = wide_name(path);
+	const int descriptor =
+	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+	std::free(wide);
+	if (descriptor < 0)
+		return nullptr;
+	std::FILE *stream = _fdopen(descriptor, "w");
+	if (stream == nullptr)
+		(void)_close(descriptor);
+	return stream;
 }
 
 bool is_same_file(std::FILE *a, std::FILE *b)

@@ -22,6 +22,9 @@
 #     on=PLATFORM  run the case only on that platform
 #     heavy=1      a case too large for memcheck: skipped when HREFGEN_CASES_LIGHT=1
 #     nonroot=1    a case about permissions: skipped, saying so, when run as root
+#     mounts=1     a case that mounts file systems or attaches a loop device in its folder:
+#                  skipped, saying so, where this machine does not allow it (not as root, say);
+#                  what it mounted is undone after the case
 #     vmlimit=1    a case that limits memory with ulimit -v: skipped when HREFGEN_CASES_NO_VMLIMIT=1
 #                  (sanitizers and valgrind need more address space than any such limit)
 #     eio=N        the input's Nth read system call fails with EIO (strace's fault injection):
@@ -142,6 +145,23 @@ reads_before_input() {
 	echo "$reads_before_input"
 }
 
+# Tell whether the cases may mount file systems and attach loop devices here.
+can_mount() {
+	if [ -z "${can_mount:-}" ]; then
+		can_mount=no
+		mkdir -p "$work/mnt" && mount -t tmpfs tmpfs "$work/mnt" 2>/dev/null &&
+			umount "$work/mnt" && losetup -f >/dev/null 2>&1 && can_mount=yes
+	fi
+	[ "$can_mount" = yes ]
+}
+
+# Remove the case folder $1, undoing first what the case mounted in it.
+remove_case() {
+	awk -v dir="$1/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
+		while read -r point; do umount "$point"; done
+	rm -rf "$1"
+}
+
 # Report that the case at line $1 needs $2, which is missing: a skip, or a failure when all is required.
 missing() {
 	if [ "${HREFGEN_REQUIRE_ALL:-0}" = 1 ]; then
@@ -179,6 +199,11 @@ t() {
 		skipped=$((skipped + 1))
 		return
 	fi
+	if [ -n "${mounts:-}" ] && ! can_mount; then
+		echo "SKIP line $line: hrefgen $args: needs root, allowed to mount and attach loop devices"
+		skipped=$((skipped + 1))
+		return
+	fi
 	local wrap=()
 	if [ -n "${eio:-}" ]; then
 		command -v strace >/dev/null || { missing "$line" "strace: apt-get install strace"; return; }
@@ -201,7 +226,7 @@ t() {
 	local dir=$work/$count argv got_status attempt
 	eval "argv=($args)"
 	for attempt in 1 2 3; do
-		rm -rf "$dir" && mkdir "$dir"
+		remove_case "$dir" && mkdir "$dir"
 		[ "$input" = - ] || printf '%b' "$input" >"$dir/in"
 		(cd "$dir" && eval "${prep:-:}" && exec "${wrap[@]}" "${tool[@]}" "${argv[@]}") \
 			>"$work/stdout" 2>"$work/stderr" </dev/null
@@ -238,7 +263,7 @@ t() {
 	fi
 	if [ $ok = 1 ]; then
 		passed=$((passed + 1))
-		rm -rf "$dir"
+		remove_case "$dir"
 		return
 	fi
 	failed=$((failed + 1))
@@ -248,7 +273,7 @@ t() {
 	if [ "$output" != - ] && [ -e "$file" ] && ! cmp -s "$file" "$work/want_output"; then
 		dump "${check:-out}" "$file" "$work/want_output"
 	fi
-	rm -rf "$dir"
+	remove_case "$dir"
 }
 
 # Messages.
@@ -465,6 +490,17 @@ t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, abortin
 # read, which would fail, is never made.
 on=posix eio=2 prep='link_lines 20000' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
 t '80 in /dev/full' '' "$DONE" 0 -
+# An output that cannot seek, and a block device, are written from their start.
+on=posix t '80 in /proc/self/comm' 'http://a b\n' "$DONE" 0 -
+# Attach a loop device to 'disk', 512 x's, as 'dev', detached once the tool,
+# which inherits descriptor 9 on it, ends; 'want' is 'disk' with the anchor
+# line of 'in' at its start.
+loop_device() {
+	xs 512 >disk && ln -s "$(losetup -f --show disk)" dev && exec 9<dev &&
+		losetup -d "$(readlink dev)" &&
+		{ printf '%s\n' '<a href="http://a">b</a>'; xs $((512 - 25)); } >want
+}
+on=posix mounts=1 prep=loop_device check=disk t '80 in dev' 'http://a b\n' "$DONE" 0 @want
 # A reader that goes away is a write error like any other.
 on=posix timeout=20 prep='link_lines 20000 && mkfifo of && { head -c 10 of >/dev/null & }' t '80 in of' - 'Error writing output file of, aborting!\n' 1 -
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
