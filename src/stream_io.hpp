@@ -30,8 +30,9 @@
 [[nodiscard]] std::FILE *open_for_writing(const char *path);
 
 // Tell whether two open streams are on the same file: a regular file, a FIFO
-// or a pipe. A terminal or another device may be read and written at once,
-// and counts as no file here.
+// or a pipe, or two views of one regular file that the system shows on two
+// devices, as an overlay does. A terminal or another character device may be
+// read and written at once, and counts as no file here.
 [[nodiscard]] bool is_same_file(std::FILE *a, std::FILE *b);
 
 // Tell whether path names the file that stream is open on, looked up by name:

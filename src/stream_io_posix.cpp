@@ -7,11 +7,25 @@
 
 namespace {
 
-// Tell whether two files are one: the same device and inode, and not a
-// terminal or another character device.
+// Tell whether two regular files on two devices are two views of one file.
+// An overlay shows a file of its layers under its own device number but with
+// the layer's inode number, size and modification time: all of these, and
+// the file's type and permissions, must agree. Two distinct files rarely do
+// (a snapshot's copy of a file may), and a refusal loses nothing.
+[[nodiscard]] bool is_alias(const struct stat &a, const struct stat &b)
+{
+	return S_ISREG(a.st_mode) && a.st_ino == b.st_ino && a.st_mode == b.st_mode &&
+	       a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+	       a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Tell whether two files are one: the same device and inode, or two views
+// of one regular file; never a terminal or another character device.
 [[nodiscard]] bool is_same_file(const struct stat &a, const struct stat &b)
 {
-	return a.st_dev == b.st_dev && a.st_ino == b.st_ino && !S_ISCHR(a.st_mode);
+	if (S_ISCHR(a.st_mode))
+		return false;
+	return a.st_dev == b.st_dev ? a.st_ino == b.st_ino : is_alias(a, b);
 }
 
 }  // namespace

@@ -375,6 +375,25 @@ on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /dev
 on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /proc/self/fd/0' - "$(same /proc/self/fd/0)" 1 -
 on=posix t '80 /dev/null /dev/null' - "$DONE" 0 -
 on=posix timeout=20 eof_terminal='http://a b\nhttp://c d\n' check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
+# An overlay's layer and its merged view show one file on two devices: refused
+# both ways, for a file of the upper layer and for one only in the lower.
+# Mount a tmpfs on 'fs' and an overlay in it: 'in' copied to the lower layer's
+# file fs/L/low and the upper layer's fs/U/up, both seen in fs/M.
+overlay() {
+	mkdir fs && mount -t tmpfs tmpfs fs && mkdir fs/L fs/U fs/W fs/M && cp in fs/L/low &&
+		cp in fs/U/up && mount -t overlay overlay -o lowerdir=fs/L,upperdir=fs/U,workdir=fs/W fs/M
+}
+on=posix mounts=1 prep=overlay check=fs/U/up t '80 fs/U/up fs/M/up' 'http://a b\n' "$(same fs/M/up)" 1 =
+on=posix mounts=1 prep=overlay check=fs/U/up t '80 fs/M/up fs/U/up' 'http://a b\n' "$(same fs/U/up)" 1 =
+on=posix mounts=1 prep=overlay check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
+on=posix mounts=1 prep=overlay check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
+# Two files on two devices with the same inode number, each the first file of
+# a fresh tmpfs, are two files.
+two_tmpfs() {
+	mkdir a b && mount -t tmpfs tmpfs a && mount -t tmpfs tmpfs b && cp in a/in &&
+		printf old >b/out && [ "$(stat -c %i a/in)" = "$(stat -c %i b/out)" ]
+}
+on=posix mounts=1 prep=two_tmpfs check=b/out t '80 a/in b/out' 'http://a b\n' "$DONE" 0 "$AB"
 
 topic closed-streams
 # Standard input, output and error closed at the start: no file opened takes
