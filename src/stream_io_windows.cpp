@@ -46,14 +46,25 @@ namespace {
 	return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
-// Tell whether two handles are open on one disk file: the same volume and
-// file index. Devices such as CON and NUL have no such identity.
+// Tell whether two handles are open on one disk file. FILE_ID_INFO's 64-bit
+// volume serial and 128-bit file ID say so exactly on every file system; the
+// older 64-bit file index is not unique on ReFS, and is used only where the
+// system cannot give the former. Devices such as CON and NUL have no such
+// identity.
 [[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
 {
+	if (GetFileType(a) != FILE_TYPE_DISK || GetFileType(b) != FILE_TYPE_DISK)
+		return false;
+	FILE_ID_INFO first_id{};
+	FILE_ID_INFO second_id{};
+	if (GetFileInformationByHandleEx(a, FileIdInfo, &first_id, sizeof first_id) != 0 &&
+	    GetFileInformationByHandleEx(b, FileIdInfo, &second_id, sizeof second_id) != 0)
+		return first_id.VolumeSerialNumber == second_id.VolumeSerialNumber &&
+		       std::memcmp(&first_id.FileId, &second_id.FileId, sizeof first_id.FileId) ==
+		               0;
 	BY_HANDLE_FILE_INFORMATION first{};
 	BY_HANDLE_FILE_INFORMATION second{};
-	return GetFileType(a) == FILE_TYPE_DISK && GetFileType(b) == FILE_TYPE_DISK &&
-	       GetFileInformationByHandle(a, &first) != 0 &&
+	return GetFileInformationByHandle(a, &first) != 0 &&
 	       GetFileInformationByHandle(b, &second) != 0 &&
 	       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
 	       first.nFileIndexHigh == second.nFileIndexHigh &&
