@@ -184,7 +184,8 @@ dump() {
 # Run one case, as the columns above say, and report it when it fails.
 t() {
 	local args=$1 input=$2 stdout=$3 status=$4 output=$5
-	local line=${BASH_LINENO[0]}
+	# The line in the table that wrote the case, also through a helper such as named.
+	local line=${BASH_LINENO[-2]}
 	[ -z "$only" ] || [ "$topic" = "$only" ] || return 0
 	count=$((count + 1))
 	if { [ -n "${on:-}" ] && [ "$on" != "$platform" ]; } ||
@@ -540,7 +541,7 @@ on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1
 on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
 on=posix eio=2 t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
 on=posix eio=2 t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
-on=posix terminal='http://a bc' t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
+on=posix timeout=20 terminal='http://a bc' t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
 
 topic big-inputs
 # Big inputs: a link line of several megabytes is read whole, or in pieces.

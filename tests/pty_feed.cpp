@@ -123,13 +123,14 @@ int main(int argc, char *argv[])
 		// Hang up once the command has read everything and waits in its next
 		// read, which the hang-up then fails; or once it has ended without. A
 		// read begun after the hang-up would see the end of the input instead.
-		while (waitpid(command, &status, WNOHANG) == 0 &&
+		pid_t ended = 0;
+		while ((ended = waitpid(command, &status, WNOHANG)) == 0 &&
 		       (ioctl(terminal, FIONREAD, &waiting) != 0 || waiting > 0 ||
 		        !is_blocked_in_read(command)))
 			usleep(1000);
 		close(terminal);
 		close(master);
-		if (waitpid(command, &status, 0) != command && !WIFEXITED(status))
+		if (ended != command && waitpid(command, &status, 0) != command)
 			return 2;
 	}
 	return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -22,7 +22,8 @@ std::string value(std::vector<char> &resource, const char *name)
 	char *text = nullptr;
 	UINT length = 0;
 	if (VerQueryValueA(resource.data(), key.c_str(), reinterpret_cast<void **>(&text),
-	                   &length) == 0)
+	                   &length) == 0 ||
+	    text == nullptr)
 		return "";
 	return text;
 }
@@ -44,7 +45,12 @@ int main(int argc, char *argv[])
 	}
 	VS_FIXEDFILEINFO *fixed = nullptr;
 	UINT length = 0;
-	(void)VerQueryValueA(resource.data(), "\\", reinterpret_cast<void **>(&fixed), &length);
+	if (VerQueryValueA(resource.data(), "\\", reinterpret_cast<void **>(&fixed), &length) ==
+	            0 ||
+	    fixed == nullptr || length < sizeof *fixed) {
+		std::printf("%s has no fixed file information\n", argv[1]);
+		return 1;
+	}
 	char numbers[64];
 	std::snprintf(numbers, sizeof numbers, "%u.%u.%u", unsigned{HIWORD(fixed->dwFileVersionMS)},
 	              unsigned{LOWORD(fixed->dwFileVersionMS)},

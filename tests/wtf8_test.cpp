@@ -73,6 +73,7 @@ int main()
 	round_trip({0x0441, 0x043F}, "\xD1\x81\xD0\xBF");
 	round_trip({0x20AC}, "\xE2\x82\xAC");
 	round_trip({0xD83D, 0xDE00}, "\xF0\x9F\x98\x80");
+	round_trip({0xD83D, 0xDC00}, "\xF0\x9F\x90\x80");
 	round_trip({0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF");
 	round_trip({0xD800}, "\xED\xA0\x80");
 	round_trip({0xDC00, 0xD800}, "\xED\xB0\x80\xED\xA0\x80");
@@ -99,6 +100,7 @@ int main()
 	decodes("\xE2\x82", {0xFFFD, 0xFFFD});
 	decodes("a\xF0\x9F\x98", {L'a', 0xFFFD, 0xFFFD, 0xFFFD});
 	decodes("\xF4\x90\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD});
+	decodes("\x84\x80\x80\x80", {0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD});
 
 	// Messages on redirected output are UTF-8: unpaired surrogates become U+FFFD.
 	replaces("a\xED\xA0\x80z", "a\xEF\xBF\xBDz");
