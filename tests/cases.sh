@@ -17,7 +17,7 @@
 #             = when it must hold the bytes of INPUT untouched, or @FILE for the bytes
 #             of FILE, made by prep in the case folder, or * when the output is not checked
 #   Set before t, for that case only:
-#     prep=SHELL   run in the case folder before hrefgen (and in its shell: ulimit works)
+#     prep=SHELL   run in the case folder before hrefgen (and in its shell: vm_limit works)
 #     check=FILE   compare FILE instead of 'out'
 #     on=PLATFORM  run the case only on that platform
 #     heavy=1      a case too large for memcheck: skipped when HREFGEN_CASES_LIGHT=1
@@ -25,7 +25,7 @@
 #     mounts=1     a case that mounts file systems or attaches a loop device in its folder:
 #                  skipped, saying so, where this machine does not allow it (not as root, say);
 #                  what it mounted is undone after the case
-#     vmlimit=1    a case that limits memory with ulimit -v: skipped when HREFGEN_CASES_NO_VMLIMIT=1
+#     vmlimit=1    a case that limits memory with vm_limit: skipped when HREFGEN_CASES_NO_VMLIMIT=1
 #                  (sanitizers and valgrind need more address space than any such limit)
 #     eio=N        the input's Nth read system call fails with EIO (strace's fault injection):
 #                  skipped when HREFGEN_CASES_NO_STRACE=1 (valgrind makes read calls of its own)
@@ -160,6 +160,18 @@ remove_case() {
 	awk -v dir="$1/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
 		while read -r point; do umount "$point"; done
 	rm -rf "$1"
+}
+
+# Limit the tool's address space to $1 KiB: with ulimit -v, or, for a tool run
+# under qemu, with qemu's own limit on its guest, since ulimit would leave qemu
+# itself no room. qemu maps a guest's whole stack up front, 8 MiB, where a
+# native process maps what it uses: the guest gets 1 MiB, plenty for hrefgen.
+vm_limit() {
+	if [[ ${tool[0]##*/} == qemu-* ]]; then
+		export QEMU_RESERVED_VA=$(($1 * 1024)) QEMU_STACK_SIZE=1048576
+	else
+		ulimit -v "$1"
+	fi
 }
 
 # Report that the case at line $1 needs $2, which is missing: a skip, or a failure when all is required.
@@ -552,10 +564,10 @@ topic memory
 # Memory running out, for the line buffer, the address and the description:
 # reported, and the anchor lines written before stay in the output. A link
 # line's buffers are given back before the next line is read.
-on=posix vmlimit=1 prep='ulimit -v 45000' t '100000000 in out' 'http://a b\n' "$NOMEM" 1 -
-on=posix vmlimit=1 prep='big_line_between 25000000 nospace && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
-on=posix vmlimit=1 prep='big_line_between 25000000 && ulimit -v 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
-on=posix vmlimit=1 prep='link_lines 2000000 && ulimit -v 45000' t '80 in out' - "$DONE" 0 @want
+on=posix vmlimit=1 prep='vm_limit 45000' t '100000000 in out' 'http://a b\n' "$NOMEM" 1 -
+on=posix vmlimit=1 prep='big_line_between 25000000 nospace && vm_limit 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+on=posix vmlimit=1 prep='big_line_between 25000000 && vm_limit 45000' t '30000000 in out' - "$NOMEM" 1 "$AB"
+on=posix vmlimit=1 prep='link_lines 2000000 && vm_limit 45000' t '80 in out' - "$DONE" 0 @want
 
 topic hostile-input
 # Hostile input: binary bytes, no newlines at all, random data.

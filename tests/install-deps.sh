@@ -13,6 +13,7 @@ packages=(
 	clang-format clang-tidy cppcheck groff-base   # lint
 	valgrind
 	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine
+	g++-aarch64-linux-gnu qemu-user      # hrefgen for 64-bit ARM, run under qemu
 	dpkg-dev file lintian man-db zip     # release files: the .deb, lintian, man, the zip
 )
 

@@ -67,8 +67,9 @@ workflow() {
 
 chosen=("$@")
 cross=x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix
+arm64="aarch64-linux-gnu-g++=g++-aarch64-linux-gnu qemu-aarch64=qemu-user"
 wine=/usr/lib/wine/wine64=wine64
-release_needs="$cross dpkg-shlibdeps=dpkg-dev file=file zip=zip"
+release_needs="$cross ${arm64%% *} dpkg-shlibdeps=dpkg-dev file=file zip=zip"
 
 leg native '' workflow ci
 leg release '' workflow release
@@ -81,7 +82,8 @@ leg fuzz 'clang++=clang /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer
 leg lint 'clang++=clang clang-format=clang-format clang-tidy=clang-tidy cppcheck=cppcheck groff=groff-base' \
 	bash tests/lint.sh
 leg windows "$cross $wine localedef=locales" workflow windows
-leg packages "$release_needs lintian=lintian $wine" \
+leg arm64 "$arm64" workflow linux-arm64
+leg packages "$release_needs lintian=lintian $wine qemu-aarch64=qemu-user" \
 	bash -c 'bash packaging/release.sh && bash packaging/check-release.sh'
 leg reproducible "$release_needs git=git" bash tests/reproducible.sh
 
