@@ -62,13 +62,22 @@ set(CPACK_STRIP_FILES ON)
 # Time stamps in the packages come from SOURCE_DATE_EPOCH, which cpack sets
 # to the commit's own time when it is unset.
 set(CPACK_HREFGEN_SOURCE_DIR ${PROJECT_SOURCE_DIR})
-set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-time-stamps.cmake)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/cpack-project-config.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-# Dependencies from dpkg-shlibdeps (packages dpkg-dev and file); a static
+# A cross build names its architecture (see its toolchain file); a native one
+# is the machine's, as dpkg says.
+if(CMAKE_CROSSCOMPILING)
+	set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${HREFGEN_DEBIAN_ARCHITECTURE})
+endif()
+# Dependencies from dpkg-shlibdeps (packages dpkg-dev and file), which a cross
+# build runs on its own C library (cmake/cpack-project-config.cmake); a static
 # hrefgen needs none.
-if(NOT HREFGEN_STATIC)
+if(NOT HREFGEN_STATIC AND CMAKE_CROSSCOMPILING)
+	set(CPACK_HREFGEN_CROSS_LIBRARIES ${CMAKE_FIND_ROOT_PATH}/lib)
+	set(CPACK_HREFGEN_BINARY ${PROJECT_BINARY_DIR}/hrefgen)
+elseif(NOT HREFGEN_STATIC)
 	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "hrefgen reads a text file of links, one per line (address, spaces,

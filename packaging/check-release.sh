@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Check the release files that packaging/release.sh built into build/dist, as
-# Debian and a Windows user meet them:
-#   - lintian --pedantic --display-info passes the Debian package without a word;
+# Debian, a user of any Linux distribution and a Windows user meet them:
+#   - lintian --pedantic --display-info passes each Debian package without a word;
+#   - each Linux archive holds one folder with hrefgen, its manual page, the
+#     README and the licence; its hrefgen is static, and passes the case table
+#     (the aarch64 one under qemu-aarch64);
 #   - the Windows zip holds hrefgen.exe, README.txt, LICENSE.txt and links.txt,
 #     its text with CR LF line ends;
 #   - the example in README.txt is real: its lines of links.txt are the first
@@ -9,7 +12,8 @@
 #     run under Wine, makes of them and the first lines it makes of the whole.
 #
 # usage: packaging/check-release.sh
-# Needs lintian, and Wine (wine64) for the example.
+# Needs lintian, file, qemu-user for the aarch64 archive, and Wine (wine64)
+# for the example.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 dist=build/dist
@@ -26,6 +30,23 @@ lint_deb() {
 	found=$("${as_nobody[@]}" lintian --pedantic --display-info "$dir"/*.deb 2>&1)
 	rm -rf "$dir"
 	[ -z "$found" ] || { echo "$found"; return 1; }
+}
+
+# Unpack the Linux archive $1 and check what it holds, that its hrefgen is
+# static, and that it passes the case table.
+check_archive() {
+	local name folder
+	name=$(basename "$1" .tar.gz)
+	folder=$unpacked/$name
+	rm -rf "$unpacked" && mkdir -p "$unpacked" && tar -C "$unpacked" -xzf "$1" || return 1
+	echo "--- $1: $(cd "$unpacked" && echo */*)"
+	[ "$(cd "$unpacked" && echo */*)" = "$name/LICENSE $name/README.md $name/hrefgen $name/hrefgen.1" ] ||
+		{ echo "$1 should hold the folder $name with LICENSE, README.md, hrefgen and hrefgen.1"; return 1; }
+	file "$folder/hrefgen" | grep -q 'statically linked' ||
+		{ echo "$name/hrefgen is not static: $(file -b "$folder/hrefgen")"; return 1; }
+	local run=("$folder/hrefgen")
+	[ "${name##*-}" = "$(uname -m)" ] || run=("/usr/bin/qemu-${name##*-}" "$folder/hrefgen")
+	HREFGEN_PTY_FEED=$PWD/$pty_feed bash tests/cases.sh posix "${run[@]}" | grep -v '^SKIP'
 }
 
 # Unpack the Windows zip $1 into $unpacked and check that it holds the program,
@@ -91,10 +112,15 @@ check_example() {
 	return $ok
 }
 
-lint_deb "$(ls $dist/hrefgen_*.deb)" && check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
+# The terminal cases need tests/pty_feed, built for this machine.
+pty_feed=build/dist-pty_feed
+c++ -std=c++20 -O2 -o "$pty_feed" tests/pty_feed.cpp || exit 1
+for deb in "$dist"/hrefgen_*.deb; do lint_deb "$deb" || exit 1; done
+for archive in "$dist"/hrefgen-*-linux-*.tar.gz; do check_archive "$archive" || exit 1; done
+check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
 tests/wine.sh --start || exit 1
 check_example
 status=$?
 tests/wine.sh --stop
-[ $status = 0 ] && rm -rf "$unpacked"
+[ $status = 0 ] && rm -rf "$unpacked" "$pty_feed"
 exit $status
