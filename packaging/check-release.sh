@@ -35,12 +35,13 @@ lint_deb() {
 # Unpack the Linux archive $1 and check what it holds, that its hrefgen is
 # static, and that it passes the case table.
 check_archive() {
-	local name folder
+	local name folder held
 	name=$(basename "$1" .tar.gz)
 	folder=$unpacked/$name
 	rm -rf "$unpacked" && mkdir -p "$unpacked" && tar -C "$unpacked" -xzf "$1" || return 1
-	echo "--- $1: $(cd "$unpacked" && echo */*)"
-	[ "$(cd "$unpacked" && echo */*)" = "$name/LICENSE $name/README.md $name/hrefgen $name/hrefgen.1" ] ||
+	held=$(cd "$unpacked" && echo */*)
+	echo "--- $1: $held"
+	[ "$held" = "$name/LICENSE $name/README.md $name/hrefgen $name/hrefgen.1" ] ||
 		{ echo "$1 should hold the folder $name with LICENSE, README.md, hrefgen and hrefgen.1"; return 1; }
 	file "$folder/hrefgen" | grep -q 'statically linked' ||
 		{ echo "$name/hrefgen is not static: $(file -b "$folder/hrefgen")"; return 1; }

@@ -155,9 +155,10 @@ can_mount() {
 	[ "$can_mount" = yes ]
 }
 
-# Remove the case folder $1, undoing first what the case mounted in it.
+# Remove the case folder $1, undoing first what a mounts=1 case mounted in it.
 remove_case() {
-	awk -v dir="$1/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
+	[ -z "${mounts:-}" ] ||
+		awk -v dir="$1/" 'index($2, dir) == 1 { print $2 }' /proc/self/mounts | sort -r |
 		while read -r point; do umount "$point"; done
 	rm -rf "$1"
 }
