@@ -14,17 +14,22 @@
 #     STDOUT  the expected standard output, as printf %b escapes
 #     STATUS  the expected exit status
 #     OUTPUT  the expected bytes of 'out' as printf %b escapes, - when 'out' must not exist,
-#             = when it must hold the bytes of INPUT untouched, or @FILE for the bytes
-#             of FILE, made by prep in the case folder, or * when the output is not checked
+#             = when it must hold the bytes of INPUT untouched, =FILE for the bytes of FILE
+#             untouched, or @FILE for the bytes of FILE as written in text mode (FILE made
+#             by prep in the case folder), or * when the output is not checked
 #   Set before t, for that case only:
 #     prep=SHELL   run in the case folder before hrefgen (and in its shell: vm_limit works)
 #     check=FILE   compare FILE instead of 'out'
 #     on=PLATFORM  run the case only on that platform
 #     heavy=1      a case too large for memcheck: skipped when HREFGEN_CASES_LIGHT=1
 #     nonroot=1    a case about permissions: skipped, saying so, when run as root
-#     mounts=1     a case that mounts file systems or attaches a loop device in its folder:
-#                  skipped, saying so, where this machine does not allow it (not as root, say);
-#                  what it mounted is undone after the case
+#     mounts=1     a case that mounts file systems, attaches a loop device or makes a device
+#                  node in its folder: run only when HREFGEN_TEST_MOUNTS=1 (as CI sets it),
+#                  and as root; what it mounted is undone after the case
+#     fuse=PROGRAM a mounts=1 case that mounts with the FUSE program PROGRAM (its package's
+#                  name too): skipped, saying so, where /dev/fuse is missing
+#     nodev=1      a mounts=1 case whose tool runs in a mount namespace of its own, with an
+#                  empty /dev, as in a bare chroot or container
 #     vmlimit=1    a case that limits memory with vm_limit: skipped when HREFGEN_CASES_NO_VMLIMIT=1
 #                  (sanitizers and valgrind need more address space than any such limit)
 #     eio=N        the input's Nth read system call fails with EIO (strace's fault injection):
@@ -213,10 +218,22 @@ t() {
 		skipped=$((skipped + 1))
 		return
 	fi
-	if [ -n "${mounts:-}" ] && ! can_mount; then
-		echo "SKIP line $line: hrefgen $args: needs root, allowed to mount and attach loop devices"
+	if [ -n "${mounts:-}" ] && [ "${HREFGEN_TEST_MOUNTS:-0}" != 1 ]; then
+		echo "SKIP line $line: hrefgen $args: mounts file systems, which only HREFGEN_TEST_MOUNTS=1 allows"
 		skipped=$((skipped + 1))
 		return
+	fi
+	if [ -n "${mounts:-}" ] && ! can_mount; then
+		missing "$line" "root, allowed to mount and attach loop devices"
+		return
+	fi
+	if [ -n "${fuse:-}" ]; then
+		command -v "$fuse" >/dev/null || { missing "$line" "$fuse: apt-get install $fuse"; return; }
+		if [ ! -c /dev/fuse ]; then
+			echo "SKIP line $line: hrefgen $args: needs FUSE, and this machine has no /dev/fuse"
+			skipped=$((skipped + 1))
+			return
+		fi
 	fi
 	local wrap=()
 	if [ -n "${eio:-}" ]; then
@@ -236,6 +253,7 @@ t() {
 			wrap=("$HREFGEN_PTY_FEED" -e term.out "$text" term)
 		fi
 	fi
+	[ -z "${nodev:-}" ] || wrap=(unshare --mount sh -c 'mount -t tmpfs tmpfs /dev && exec "$@"' sh "${wrap[@]}")
 	[ -z "${timeout:-}" ] || wrap=(timeout -k 1 "$timeout" "${wrap[@]}")
 	local dir=$work/$count argv got_status attempt
 	eval "argv=($args)"
@@ -264,6 +282,8 @@ t() {
 	else
 		if [ "$output" = = ]; then
 			printf '%b' "$input" >"$work/want_output"
+		elif [ "${output#=}" != "$output" ]; then
+			cp "$dir/${output#=}" "$work/want_output"
 		elif [ "${output#@}" != "$output" ]; then
 			expect_file "$dir/${output#@}" "$work/want_output"
 		else
@@ -370,7 +390,7 @@ on=windows check=in t '80 in .\\in' 'http://a b\n' "$(same '.\in')" 1 =
 # An input that cannot be opened for writing still gets this message: one
 # that is read-only, or a program that is running (which even root cannot write).
 nonroot=1 prep='chmod 444 in' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
-on=posix prep=busy_in check=in t '80 in in' - "$(same in)" 1 @copy
+on=posix prep=busy_in check=in t '80 in in' - "$(same in)" 1 =copy
 # Names longer than MAX_PATH (260), which only the wide calls open.
 # A name of $1 characters for 'in': .\ repeated, after sub\..\ for an odd length.
 long_name() {

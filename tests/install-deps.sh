@@ -9,6 +9,7 @@ set -euo pipefail
 packages=(
 	cmake g++ make git perl              # the build and the case table
 	locales strace                       # code pages under Wine, read failures
+	bindfs fuse-overlayfs                # second views of one file, through FUSE
 	clang libclang-rt-14-dev             # the clang build and libFuzzer
 	clang-format clang-tidy cppcheck groff-base   # lint
 	valgrind
