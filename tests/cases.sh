@@ -436,6 +436,14 @@ topic closed-streams
 on=posix prep='ln in out && exec 0<&- 1>&-' check=in t '80 in out' 'http://a b\n' '' 1 =
 on=posix prep='exec 0<&- 1>&- 2>&-' check=in t '80 in in' 'http://a b\n' '' 1 =
 on=posix prep='exec 0<&- 1>&-' t '1 in out' 'http://a b\n' '' 1 ''
+# A closed stream stays closed to its names, as for cat: /dev/stdin, /dev/stdout
+# and their kin fail to open.
+on=posix prep='exec 0<&-' t '80 /dev/stdin out' - 'Error opening input file /dev/stdin, aborting!\n' 1 -
+on=posix prep='exec 0<&-' t '80 /proc/self/fd/0 out' - 'Error opening input file /proc/self/fd/0, aborting!\n' 1 -
+on=posix prep='exec 1>&-' check=in t '80 in /dev/stdout' 'http://a b\n' '' 1 =
+on=posix prep='exec 1>&-' check=in t '80 in /dev/fd/1' 'http://a b\n' '' 1 =
+# With no /dev at all, as in a bare chroot, a closed stream is still filled.
+on=posix mounts=1 nodev=1 prep='exec 0<&-' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 
 topic quoting
 # Arguments as typed, split by the usual rules: spaces inside quotes, a quote
@@ -554,7 +562,8 @@ loop_device() {
 		{ printf '%s\n' '<a href="http://a">b</a>'; xs $((512 - 25)); } >want
 }
 on=posix mounts=1 prep=loop_device check=disk t '80 in dev' 'http://a b\n' "$DONE" 0 @want
-# A reader that goes away is a write error like any other.
+# A reader that goes away, or a file size limit, is a write error like any other.
+on=posix prep='link_lines 20000 && ulimit -f 100' t '80 in out' - 'Error writing output file out, aborting!\n' 1 '*'
 on=posix timeout=20 prep='link_lines 20000 && mkfifo of && { head -c 10 of >/dev/null & }' t '80 in of' - 'Error writing output file of, aborting!\n' 1 -
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
 on=posix nonroot=1 prep='mkdir ro && chmod 555 ro' t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 -
