@@ -76,6 +76,12 @@ char output_buffer[stream_buffer_size];
 	return line;
 }
 
+// Refuse the output at path, which is the input file.
+[[noreturn]] void fail_same_file(const char *path)
+{
+	fail("Error opening output file %s: it is the input file, aborting!\n", path);
+}
+
 // Give stream the stream buffer buffer; a stream that cannot take it keeps its own.
 void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 {
@@ -83,16 +89,19 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 }
 
 // Open the output for writing, emptied, unless it is the input's own file;
-// that is refused before anything in it is lost.
+// that is refused before anything in it is lost. It is compared before the
+// open for writing, which on an overlay would copy the file up, and again
+// once opened, before it is emptied.
 [[nodiscard]] std::FILE *open_output(const char *path, std::FILE *input)
 {
+	if (is_input_file(path, nullptr, input))
+		fail_same_file(path);
 	std::FILE *output = open_for_writing(path);
-	// A file that cannot be opened for writing, read-only say, may still be the input.
-	const bool is_input =
-	        output != nullptr ? is_same_file(output, input) : names_file_of(path, input);
-	if (is_input)
-		fail("Error opening output file %s: it is the input file, aborting!\n", path);
-	if (output == nullptr || !empty_file(output))
+	if (output == nullptr)
+		fail("Error opening output file %s, aborting!\n", path);
+	if (is_input_file(path, output, input))
+		fail_same_file(path);
+	if (!empty_file(output))
 		fail("Error opening output file %s, aborting!\n", path);
 	use_buffer(output, output_buffer);
 	return output;

@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -26,21 +27,52 @@
 
 // Open the file at path for writing from its start, in text mode, created if
 // it does not exist but neither emptied nor appended to; nullptr when it
-// cannot be opened.
+// cannot be opened. The file that standard output is open on is written
+// through standard output's own open file, so that the anchor lines and the
+// messages follow one another in it instead of overwriting each other.
 [[nodiscard]] std::FILE *open_for_writing(const char *path);
 
-// Tell whether two open streams are on the same file: a regular file, a FIFO
-// or a pipe, or two views of one regular file that the system shows on two
-// devices, as an overlay does. A terminal or another character device may be
-// read and written at once, and counts as no file here.
-[[nodiscard]] bool is_same_file(std::FILE *a, std::FILE *b);
+// Tell whether the file at path is the one that input is open on: looked up
+// and read through an open for reading only while output is nullptr, before
+// the open for writing; then through output, opened for writing at path.
+// Two files are one when the system says so (the same device and inode, or
+// file ID on Windows; one block device through two nodes), and two regular
+// files are one when they hold the same bytes (see holds_same_bytes). A
+// terminal or another character device may be read and written at once, and
+// counts as no file here.
+[[nodiscard]] bool is_input_file(const char *path, std::FILE *output, std::FILE *input);
 
-// Tell whether path names the file that stream is open on, looked up by name:
-// for a path that cannot be opened for writing.
-[[nodiscard]] bool names_file_of(const char *path, std::FILE *stream);
-
-// Empty the file that stream is open on, if it is a file that holds data; false when that fails.
+// Empty the file that stream is open on, if it is a file that holds data and
+// not standard output's own; false when that fails.
 [[nodiscard]] bool empty_file(std::FILE *stream);
+
+// Tell whether two regular files, neither empty, hold bytes that agree as far
+// as both go: the same bytes, or the shorter one's the start of the longer
+// one's. So does one file seen twice, once through a layer that shows it as
+// another file (an overlay, FUSE), even while a cache there still shows an
+// old size. read_a(bytes, size, offset) and read_b read as pread does, without
+// moving the file's position: the count, 0 at the end, -1 on failure. Reading
+// stops at the first difference, which for a list and an HTML file is the
+// first byte.
+template <typename ReadA, typename ReadB>
+[[nodiscard]] bool holds_same_bytes(ReadA read_a, ReadB read_b)
+{
+	constexpr std::size_t chunk = 16384;
+	char a[chunk];
+	char b[chunk];
+	for (std::uint64_t offset = 0;;) {
+		const long long a_count = read_a(a, chunk, offset);
+		const long long b_count = read_b(b, chunk, offset);
+		if (a_count < 0 || b_count < 0)
+			return false;
+		const auto common = static_cast<std::size_t>(a_count < b_count ? a_count : b_count);
+		if (common == 0)
+			return offset > 0;
+		if (std::memcmp(a, b, common) != 0)
+			return false;
+		offset += common;
+	}
+}
 
 // Print a message on standard output, formatted as vprintf does; names in it
 // are UTF-8 (WTF-8 on Windows). On a Windows console the message shows the

@@ -38,20 +38,28 @@ namespace {
 	return stream;
 }
 
-// The handle under the stream.
-[[nodiscard]] HANDLE handle_of(std::FILE *stream)
+// The handle under the C runtime's descriptor.
+[[nodiscard]] HANDLE handle_of(int descriptor)
 {
 	// The C runtime hands out its handles as integers.
 	// NOLINTNEXTLINE(performance-no-int-to-ptr)
-	return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+	return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
 
-// Tell whether two handles are open on one disk file. FILE_ID_INFO's 64-bit
-// volume serial and 128-bit file ID say so exactly on every file system; the
-// older 64-bit file index is not unique on ReFS, and is used only where the
-// system cannot give the former. Devices such as CON and NUL have no such
-// identity.
-[[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
+// The handle under the stream.
+[[nodiscard]] HANDLE handle_of(std::FILE *stream)
+{
+	return handle_of(_fileno(stream));
+}
+
+// Tell whether the system identifies two handles' files as one. FILE_ID_INFO's
+// 64-bit volume serial and 128-bit file ID say so exactly on every file
+// system; the older 64-bit file index is not unique on ReFS, and is used only
+// where the system cannot give the former. A volume serial of 0 is no answer:
+// it is what a volume without one reports (Wine gives it for every tmpfs, with
+// the inode number as file ID), and the bytes decide there. Devices such as
+// CON and NUL have no such identity.
+[[nodiscard]] bool is_same_node(HANDLE a, HANDLE b)
 {
 	if (GetFileType(a) != FILE_TYPE_DISK || GetFileType(b) != FILE_TYPE_DISK)
 		return false;
@@ -59,16 +67,99 @@ namespace {
 	FILE_ID_INFO second_id{};
 	if (GetFileInformationByHandleEx(a, FileIdInfo, &first_id, sizeof first_id) != 0 &&
 	    GetFileInformationByHandleEx(b, FileIdInfo, &second_id, sizeof second_id) != 0)
-		return first_id.VolumeSerialNumber == second_id.VolumeSerialNumber &&
+		return first_id.VolumeSerialNumber != 0 &&
+		       first_id.VolumeSerialNumber == second_id.VolumeSerialNumber &&
 		       std::memcmp(&first_id.FileId, &second_id.FileId, sizeof first_id.FileId) ==
 		               0;
 	BY_HANDLE_FILE_INFORMATION first{};
 	BY_HANDLE_FILE_INFORMATION second{};
 	return GetFileInformationByHandle(a, &first) != 0 &&
-	       GetFileInformationByHandle(b, &second) != 0 &&
+	       GetFileInformationByHandle(b, &second) != 0 && first.dwVolumeSerialNumber != 0 &&
 	       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
 	       first.nFileIndexHigh == second.nFileIndexHigh &&
 	       first.nFileIndexLow == second.nFileIndexLow;
+}
+
+// Tell whether the handle is on a disk file that is not a folder.
+[[nodiscard]] bool is_regular_file(HANDLE file)
+{
+	FILE_BASIC_INFO basic{};
+	return GetFileType(file) == FILE_TYPE_DISK &&
+	       GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) != 0 &&
+	       (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// A new handle for reading the file that file is open on, with a file
+// position of its own; INVALID_HANDLE_VALUE when it cannot be had.
+[[nodiscard]] HANDLE reopen_for_reading(HANDLE file)
+{
+	return ReOpenFile(file, GENERIC_READ,
+	                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+}
+
+// Positional reads of the handle, for holds_same_bytes; the handle's own
+// position moves, so it must be one of ours.
+[[nodiscard]] auto reads_of(HANDLE file)
+{
+	return [file](char *bytes, std::size_t size, std::uint64_t offset) -> long long {
+		OVERLAPPED at{};
+		at.Offset = static_cast<DWORD>(offset);
+		at.OffsetHigh = static_cast<DWORD>(offset >> 32U);
+		DWORD count = 0;
+		if (ReadFile(file, bytes, static_cast<DWORD>(size), &count, &at) != 0)
+			return count;
+		return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+	};
+}
+
+// Tell whether two regular files hold the same bytes, read through handles of
+// their own.
+[[nodiscard]] bool files_hold_same_bytes(HANDLE a, HANDLE b)
+{
+	HANDLE a_reader = reopen_for_reading(a);
+	HANDLE b_reader = reopen_for_reading(b);
+	const bool same = a_reader != INVALID_HANDLE_VALUE && b_reader != INVALID_HANDLE_VALUE &&
+	                  holds_same_bytes(reads_of(a_reader), reads_of(b_reader));
+	if (a_reader != INVALID_HANDLE_VALUE)
+		(void)CloseHandle(a_reader);
+	if (b_reader != INVALID_HANDLE_VALUE)
+		(void)CloseHandle(b_reader);
+	return same;
+}
+
+// Tell whether the name is in a pipe namespace (\\.\pipe\, \\?\pipe\ or
+// \\server\pipe\): opening it, even to look, would take up one of the pipe's
+// instances, and a pipe is never the input's file here.
+[[nodiscard]] bool is_pipe_name(const char *path)
+{
+	const auto is_slash = [](char c) { return c == '\\' || c == '/'; };
+	if (!is_slash(path[0]) || !is_slash(path[1]))
+		return false;
+	const char *host_end = path + 2;
+	while (*host_end != '\0' && !is_slash(*host_end))
+		++host_end;
+	return *host_end != '\0' && _strnicmp(host_end + 1, "pipe", 4) == 0 &&
+	       is_slash(host_end[5]);
+}
+
+// Open the file at the WTF-8 name path to look at, with no access rights and
+// full sharing, which disturbs no one; INVALID_HANDLE_VALUE when it cannot be.
+[[nodiscard]] HANDLE open_to_look(const char *path)
+{
+	if (is_pipe_name(path))
+		return INVALID_HANDLE_VALUE;
+	wchar_t *wide = wide_name(path);
+	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+	                           nullptr, OPEN_EXISTING, 0, nullptr);
+	std::free(wide);
+	return named;
+}
+
+// Tell whether the descriptor is on standard output's own disk file.
+[[nodiscard]] bool is_standard_output(int descriptor)
+{
+	HANDLE file = handle_of(descriptor);
+	return is_regular_file(file) && is_same_node(file, handle_of(stdout));
 }
 
 // Format a message as vsnprintf does into a new heap block; nullptr when that fails.
@@ -123,9 +214,13 @@ std::FILE *open_for_writing(const char *path)
 	// writes from the start and leaves the emptying to empty_file. Other
 	// opens of the file, for reading or writing, still succeed meanwhile.
 	wchar_t *wide = wide_name(path);
-	const int descriptor =
+	int descriptor =
 	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
 	std::free(wide);
+	if (descriptor >= 0 && is_standard_output(descriptor)) {
+		(void)_close(descriptor);
+		descriptor = _dup(_fileno(stdout));
+	}
 	if (descriptor < 0)
 		return nullptr;
 	std::FILE *stream = _fdopen(descriptor, "w");
@@ -134,30 +229,28 @@ std::FILE *open_for_writing(const char *path)
 	return stream;
 }
 
-bool is_same_file(std::FILE *a, std::FILE *b)
+bool is_input_file(const char *path, std::FILE *output, std::FILE *input)
 {
-	return is_same_file(handle_of(a), handle_of(b));
-}
-
-bool names_file_of(const char *path, std::FILE *stream)
-{
-	// No access rights and full sharing: this open disturbs no one, and
-	// FILE_FLAG_BACKUP_SEMANTICS lets it open a folder too.
-	wchar_t *wide = wide_name(path);
-	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-	                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-	std::free(wide);
+	HANDLE read = handle_of(input);
+	HANDLE named = output != nullptr ? handle_of(output) : open_to_look(path);
 	if (named == INVALID_HANDLE_VALUE)
 		return false;
-	const bool same = is_same_file(named, handle_of(stream));
-	(void)CloseHandle(named);
+	const bool same =
+	        is_same_node(named, read) || (is_regular_file(named) && is_regular_file(read) &&
+	                                      files_hold_same_bytes(named, read));
+	if (output == nullptr)
+		(void)CloseHandle(named);
 	return same;
 }
 
 bool empty_file(std::FILE *stream)
 {
-	// A device such as NUL, or a pipe, has nothing to empty.
-	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || _chsize(_fileno(stream), 0) == 0;
+	// A device such as NUL, or a pipe, has nothing to empty; standard
+	// output's own file was readied by whoever opened it (cmd's > empties
+	// it, >> appends).
+	const int descriptor = _fileno(stream);
+	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || is_standard_output(descriptor) ||
+	       _chsize(descriptor, 0) == 0;
 }
 
 void print_message(const char *format, std::va_list args)

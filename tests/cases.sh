@@ -368,11 +368,19 @@ prep='printf old >out' t '80 nope out' - 'Error opening input file nope, abortin
 t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
 t '80 in out' '' "$DONE" 0 ''
 prep='printf "old stuff, longer than what replaces it\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
-prep='printf "%s" "$(cat in)" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep='printf "http://a c" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep=': >out' t '80 in out' '' "$DONE" 0 ''
 prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
 t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
 prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="http://%s%n">b</a>\n'
 prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
+# Standard output's own file as the output: the anchor lines, then the
+# message, neither written over the other; what it held before standard
+# output was opened to append to it stays. (Wine gives a standard output
+# inherited from the shell volume serial 0, so it cannot be known there.)
+on=posix prep='exec >page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB$DONE"
+on=posix prep='exec >page' check=page t '80 in /dev/stdout' 'http://a b\n' '' 0 "$AB$DONE"
+on=posix prep='printf "<ul>" >page && exec >>page' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
 
 topic same-file
 # The output names the input file: refused, the input left as it was. Only
@@ -409,25 +417,61 @@ on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /dev
 on=posix timeout=20 prep='exec < <(printf "http://a b\n")' t '80 /dev/stdin /proc/self/fd/0' - "$(same /proc/self/fd/0)" 1 -
 on=posix t '80 /dev/null /dev/null' - "$DONE" 0 -
 on=posix timeout=20 eof_terminal='http://a b\nhttp://c d\n' check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
+# Two regular files that hold the same bytes, or one the start of the other,
+# are taken for one file seen twice (as through the views below): a copy of
+# the list, or of its start, is refused too.
+prep='cp in out' t '80 in out' 'http://a b\n' "$(same out)" 1 =
+prep='printf "http://a b" >out' t '80 in out' 'http://a b\n' "$(same out)" 1 'http://a b'
+prep='printf "http://a b\nhttp://c d\n" >out && cp out copy' t '80 in out' 'http://a b\n' "$(same out)" 1 =copy
 # An overlay's layer and its merged view show one file on two devices: refused
-# both ways, for a file of the upper layer and for one only in the lower.
-# Mount a tmpfs on 'fs' and an overlay in it: 'in' copied to the lower layer's
-# file fs/L/low and the upper layer's fs/U/up, both seen in fs/M.
+# both ways, for a file of the upper layer, for one only in the lower, for one
+# that a change through the view has copied up, and with the lower layer on a
+# file system of its own (xino=on). A refusal copies nothing up.
+# Mount a tmpfs on 'fs' and an overlay in it, with the mount options $1: 'in'
+# copied to the lower layer's file fs/L/low (a tmpfs of its own with xino=on)
+# and the upper layer's fs/U/up, both seen in fs/M.
 overlay() {
-	mkdir fs && mount -t tmpfs tmpfs fs && mkdir fs/L fs/U fs/W fs/M && cp in fs/L/low &&
-		cp in fs/U/up && mount -t overlay overlay -o lowerdir=fs/L,upperdir=fs/U,workdir=fs/W fs/M
+	mkdir fs && mount -t tmpfs tmpfs fs && mkdir fs/L fs/U fs/W fs/M &&
+		{ [ "${1:-}" != xino=on ] || mount -t tmpfs tmpfs fs/L; } && cp in fs/L/low && cp in fs/U/up &&
+		mount -t overlay overlay -o "lowerdir=fs/L,upperdir=fs/U,workdir=fs/W${1:+,$1}" fs/M
 }
-on=posix mounts=1 prep=overlay check=fs/U/up t '80 fs/U/up fs/M/up' 'http://a b\n' "$(same fs/M/up)" 1 =
-on=posix mounts=1 prep=overlay check=fs/U/up t '80 fs/M/up fs/U/up' 'http://a b\n' "$(same fs/U/up)" 1 =
-on=posix mounts=1 prep=overlay check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
-on=posix mounts=1 prep=overlay check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
-# Two files on two devices with the same inode number, each the first file of
-# a fresh tmpfs, are two files.
+# The overlay, with a line appended to fs/M/low, which copies it up to
+# fs/U/low; 'want' holds its bytes.
+copied_up() {
+	overlay && printf 'http://c d\n' >>fs/M/low && cp fs/U/low want
+}
+mounts=1 prep=overlay check=fs/U/up t '80 fs/U/up fs/M/up' 'http://a b\n' "$(same fs/M/up)" 1 =
+mounts=1 prep=overlay check=fs/U/up t '80 fs/M/up fs/U/up' 'http://a b\n' "$(same fs/U/up)" 1 =
+mounts=1 prep=overlay check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
+mounts=1 prep=overlay check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
+mounts=1 prep=overlay check=fs/U/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 -
+mounts=1 prep=copied_up check=fs/U/low t '80 fs/U/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =want
+mounts=1 prep=copied_up check=fs/U/low t '80 fs/M/low fs/U/low' 'http://a b\n' "$(same fs/U/low)" 1 =want
+mounts=1 prep='overlay xino=on' check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
+mounts=1 prep='overlay xino=on' check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
+# FUSE views, right after an edit of the same size, which their caches may not
+# show yet: bindfs of a folder, and fuse-overlayfs as rootless containers
+# mount it. 'want' holds the edited list.
+bindfs_view() {
+	mkdir src view && cp in src/in && bindfs src view && stat view/in >/dev/null &&
+		printf 'http://c d\n' >src/in && cp src/in want
+}
+fuse_overlay() {
+	mkdir L U W M && fuse-overlayfs -o lowerdir=L,upperdir=U,workdir=W M 2>/dev/null && cp in M/in &&
+		stat M/in >/dev/null && printf 'http://c d\n' >M/in && cp U/in want
+}
+mounts=1 fuse=bindfs prep=bindfs_view check=src/in t '80 view/in src/in' 'http://a b\n' "$(same src/in)" 1 =want
+mounts=1 fuse=bindfs prep=bindfs_view check=src/in t '80 src/in view/in' 'http://a b\n' "$(same view/in)" 1 =want
+mounts=1 fuse=fuse-overlayfs prep=fuse_overlay check=U/in t '80 M/in U/in' 'http://a b\n' "$(same U/in)" 1 =want
+mounts=1 fuse=fuse-overlayfs prep=fuse_overlay check=U/in t '80 U/in M/in' 'http://a b\n' "$(same M/in)" 1 =want
+# Two files on two devices with the same inode number, size, permissions and
+# time stamps, each the first file of a fresh tmpfs, are two files.
 two_tmpfs() {
 	mkdir a b && mount -t tmpfs tmpfs a && mount -t tmpfs tmpfs b && cp in a/in &&
-		printf old >b/out && [ "$(stat -c %i a/in)" = "$(stat -c %i b/out)" ]
+		printf 'http://x y\n' >b/out && touch -d @1700000000 a/in b/out &&
+		[ "$(stat -c %i.%s.%a a/in)" = "$(stat -c %i.%s.%a b/out)" ]
 }
-on=posix mounts=1 prep=two_tmpfs check=b/out t '80 a/in b/out' 'http://a b\n' "$DONE" 0 "$AB"
+mounts=1 prep=two_tmpfs check=b/out t '80 a/in b/out' 'http://a b\n' "$DONE" 0 "$AB"
 
 topic closed-streams
 # Standard input, output and error closed at the start: no file opened takes
@@ -562,6 +606,14 @@ loop_device() {
 		{ printf '%s\n' '<a href="http://a">b</a>'; xs $((512 - 25)); } >want
 }
 on=posix mounts=1 prep=loop_device check=disk t '80 in dev' 'http://a b\n' "$DONE" 0 @want
+# A second node of one block device is that device. The loop device of
+# loop_device, its list written at its start, and a second node 'dev2' of it;
+# 'copy' holds the bytes of 'disk'.
+two_nodes() {
+	loop_device && printf 'http://a b\n' | dd of=dev conv=notrunc,fsync status=none &&
+		mknod dev2 b "$((0x$(stat -L -c %t dev)))" "$((0x$(stat -L -c %T dev)))" && cp disk copy
+}
+on=posix mounts=1 prep=two_nodes check=disk t '80 dev dev2' - "$(same dev2)" 1 =copy
 # A reader that goes away, or a file size limit, is a write error like any other.
 on=posix prep='link_lines 20000 && ulimit -f 100' t '80 in out' - 'Error writing output file out, aborting!\n' 1 '*'
 on=posix timeout=20 prep='link_lines 20000 && mkfifo of && { head -c 10 of >/dev/null & }' t '80 in of' - 'Error writing output file of, aborting!\n' 1 -
