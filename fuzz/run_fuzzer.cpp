@@ -65,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 	const std::size_t read_limit = 2 + data[0] % 128;
 	const std::string_view input(reinterpret_cast<const char *>(data + 1), size - 1);
 	write_file(input_path, input);
+	// Each run makes its output anew: an output left by the last run that
+	// holds this run's input, or its start, would be refused as the input.
+	unlink(output_path);
 
 	std::string limit = std::to_string(read_limit);
 	char program[] = "hrefgen";
