@@ -5,6 +5,7 @@
 // stream_io_windows.cpp.
 #pragma once
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +66,7 @@ template <typename ReadA, typename ReadB>
 		const long long b_count = read_b(b, chunk, offset);
 		if (a_count < 0 || b_count < 0)
 			return false;
-		const auto common = static_cast<std::size_t>(a_count < b_count ? a_count : b_count);
+		const auto common = static_cast<std::size_t>(std::min(a_count, b_count));
 		if (common == 0)
 			return offset > 0;
 		if (std::memcmp(a, b, common) != 0)
@@ -151,8 +152,7 @@ inline void write_bytes(const char *bytes, std::size_t length, std::FILE *stream
 	// which memchr and memcpy may not be given even for no bytes.
 	if (count == 0)
 		return 0;
-	if (count > room)
-		count = room;
+	count = std::min(count, room);
 	const void *newline = std::memchr(buffered, '\n', count);
 	if (newline != nullptr)
 		count = static_cast<std::size_t>(static_cast<const char *>(newline) - buffered) + 1;
