@@ -4,7 +4,7 @@
 # corpora grow in build/fuzz, and a finding lands in build/fuzz too.
 #
 # usage: tests/fuzz.sh
-# Needs clang and libFuzzer (package libclang-rt-14-dev).
+# Needs clang and libFuzzer (package libclang-rt-dev).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}

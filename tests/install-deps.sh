@@ -10,7 +10,7 @@ packages=(
 	cmake g++ make git perl              # the build and the case table
 	locales strace                       # code pages under Wine, read failures
 	bindfs fuse-overlayfs                # second views of one file, through FUSE
-	clang libclang-rt-14-dev             # the clang build and libFuzzer
+	clang libclang-rt-dev                # the clang build and libFuzzer, of Debian's clang
 	clang-format clang-tidy cppcheck groff-base   # lint
 	valgrind
 	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine

@@ -10,9 +10,18 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 passed=() failed=() skipped=()
 
-# Tell whether $1 is on this machine: a command, or a file (a pattern) when it holds a slash.
+# Tell whether clang++ links a libFuzzer target: its own fuzzer runtime, of whichever version.
+libfuzzer() {
+	echo 'extern "C" int LLVMFuzzerTestOneInput(const char *, unsigned long) { return 0; }' |
+		clang++ -fsanitize=fuzzer -x c++ - -o /dev/null 2>/dev/null
+}
+
+# Tell whether $1 is on this machine: a check of this script's (a function), a
+# file (a pattern) when it holds a slash, or else a command.
 have() {
-	if [[ $1 == */* ]]; then
+	if declare -F "$1" >/dev/null; then
+		"$1"
+	elif [[ $1 == */* ]]; then
 		compgen -G "$1" >/dev/null
 	else
 		command -v "$1" >/dev/null
@@ -77,8 +86,7 @@ leg clang 'clang++=clang' workflow ci-clang
 leg portable '' workflow portable
 leg sanitizers '' workflow sanitize
 leg valgrind 'valgrind=valgrind' workflow valgrind ci
-leg fuzz 'clang++=clang /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a=libclang-rt-14-dev' \
-	bash tests/fuzz.sh
+leg fuzz 'clang++=clang libfuzzer=libclang-rt-dev' bash tests/fuzz.sh
 leg lint 'clang++=clang clang-format=clang-format clang-tidy=clang-tidy cppcheck=cppcheck groff=groff-base' \
 	bash tests/lint.sh
 leg windows "$cross $wine localedef=locales" workflow windows
