@@ -19,7 +19,9 @@ cd "$(dirname "$0")/.."
 dist=build/dist
 unpacked=build/dist-unpacked
 
-# Run lintian on the package $1; it refuses to run as root without a warning, so root runs it as nobody.
+# Run lintian on the package $1, from a copy in a folder that every user may
+# read: lintian warns when run as root, so root runs it as nobody, who may not
+# enter the tree's folder (/root, say).
 lint_deb() {
 	echo "--- lintian --pedantic --display-info $1"
 	local dir found as_nobody=()
@@ -27,7 +29,7 @@ lint_deb() {
 	chmod 755 "$dir" && cp "$1" "$dir/" && chmod 644 "$dir"/*.deb
 	[ "$(id -u)" != 0 ] ||
 		as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$dir")
-	found=$("${as_nobody[@]}" lintian --pedantic --display-info "$dir"/*.deb 2>&1)
+	found=$(cd "$dir" && "${as_nobody[@]}" lintian --pedantic --display-info ./*.deb 2>&1)
 	rm -rf "$dir"
 	[ -z "$found" ] || { echo "$found"; return 1; }
 }
