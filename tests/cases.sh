@@ -253,7 +253,9 @@ t() {
 			wrap=("$HREFGEN_PTY_FEED" -e term.out "$text" term)
 		fi
 	fi
-	[ -z "${nodev:-}" ] || wrap=(unshare --mount sh -c 'mount -t tmpfs tmpfs /dev && exec "$@"' sh "${wrap[@]}")
+	# Only /dev is made private: in a chroot, / may be no mount point at all.
+	[ -z "${nodev:-}" ] || wrap=(unshare --mount --propagation unchanged sh -c \
+		'mount --make-rprivate /dev && mount -t tmpfs tmpfs /dev && exec "$@"' sh "${wrap[@]}")
 	[ -z "${timeout:-}" ] || wrap=(timeout -k 1 "$timeout" "${wrap[@]}")
 	local dir=$work/$count argv got_status attempt
 	eval "argv=($args)"
