@@ -75,6 +75,12 @@ workflow() {
 }
 
 chosen=("$@")
+# Every leg is a workflow preset, or a script that builds with presets.
+cmake_version=$(cmake --version 2>/dev/null | sed -n '1s/.* version \([0-9.]*\).*/\1/p')
+if [ -z "$cmake_version" ] || [ "$(printf '%s\n' 3.25 "$cmake_version" | sort -V | head -n 1)" != 3.25 ]; then
+	echo "run_all.sh: the test suite needs CMake 3.25 or later (for its presets); this machine has ${cmake_version:-none}"
+	exit 2
+fi
 cross=x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix
 arm64="aarch64-linux-gnu-g++=g++-aarch64-linux-gnu qemu-aarch64=qemu-user"
 wine=/usr/lib/wine/wine64=wine64
