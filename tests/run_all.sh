@@ -3,9 +3,12 @@
 # Each leg is a CMake workflow (CMakePresets.json) or a script, and stands on
 # its own: the legs may run in any order, or one at a time.
 #
-# usage: tests/run_all.sh [LEG...]   (default: every leg)
+# usage: tests/run_all.sh [LEG...]          (default: every leg)
+#        tests/run_all.sh --except LEG...   every leg but these
 # With HREFGEN_REQUIRE_ALL=1 (set by CI) a leg that cannot run is a failure,
-# not a skip. HREFGEN_FUZZ_SECONDS sets each fuzz target's run (tests/fuzz.sh).
+# not a skip. A leg that mounts file systems runs only with
+# HREFGEN_TEST_MOUNTS=1, as do such cases in the table. HREFGEN_FUZZ_SECONDS
+# sets each fuzz target's run (tests/fuzz.sh).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 passed=() failed=() skipped=()
@@ -29,18 +32,28 @@ have() {
 }
 
 # leg NAME NEEDS COMMAND...: run COMMAND as the leg NAME, if it was asked for.
-# NEEDS lists what the leg needs, as THING=PACKAGE words; when a THING is
-# missing the leg is skipped, naming the packages to install, or fails when
-# every leg is required.
+# NEEDS lists what the leg needs, as THING=PACKAGE words, and the words root
+# and mounts (HREFGEN_TEST_MOUNTS=1); when one is missing the leg is skipped,
+# saying what it needs, or fails when every leg is required.
 leg() {
-	local name=$1 needs=$2 need missing=() start=$SECONDS
+	local name=$1 needs=$2 need missing=() why= start=$SECONDS
 	shift 2
-	[ ${#chosen[@]} = 0 ] || [[ " ${chosen[*]} " == *" $name "* ]] || return 0
+	if [ -n "$except" ]; then
+		[[ " ${chosen[*]} " != *" $name "* ]] || return 0
+	else
+		[ ${#chosen[@]} = 0 ] || [[ " ${chosen[*]} " == *" $name "* ]] || return 0
+	fi
 	for need in $needs; do
-		have "${need%%=*}" || missing+=("${need#*=}")
+		case $need in
+		root) [ "$(id -u)" = 0 ] || why="$why needs root;" ;;
+		mounts) [ "${HREFGEN_TEST_MOUNTS:-0}" = 1 ] || why="$why mounts, which only HREFGEN_TEST_MOUNTS=1 allows;" ;;
+		*) have "${need%%=*}" || missing+=("${need#*=}") ;;
+		esac
 	done
-	if [ ${#missing[@]} != 0 ]; then
-		local why="needs apt-get install ${missing[*]}"
+	[ ${#missing[@]} = 0 ] || why="$why needs apt-get install ${missing[*]};"
+	if [ -n "$why" ]; then
+		why=${why# }
+		why=${why%;}
 		echo "=== $name: SKIPPED ($why)"
 		if [ "${HREFGEN_REQUIRE_ALL:-0}" = 1 ]; then failed+=("$name ($why)"); else skipped+=("$name ($why)"); fi
 		return
@@ -74,6 +87,8 @@ workflow() {
 	return $status
 }
 
+except=
+[ "${1:-}" != --except ] || { except=1; shift; }
 chosen=("$@")
 # Every leg is a workflow preset, or a script that builds with presets.
 cmake_version=$(cmake --version 2>/dev/null | sed -n '1s/.* version \([0-9.]*\).*/\1/p')
@@ -100,9 +115,10 @@ leg arm64 "$arm64" workflow linux-arm64
 leg packages "$release_needs lintian=lintian $wine qemu-aarch64=qemu-user" \
 	bash -c 'bash packaging/release.sh && bash packaging/check-release.sh'
 leg reproducible "$release_needs git=git" bash tests/reproducible.sh
+leg debian-13 'root mounts debootstrap=debootstrap git=git' bash tests/debian13.sh
 
 total=$((${#passed[@]} + ${#failed[@]} + ${#skipped[@]}))
-[ $total != 0 ] || { echo "run_all.sh: no leg is called ${chosen[*]}"; exit 2; }
+[ $total != 0 ] || { echo "run_all.sh: no leg to run among ${chosen[*]}"; exit 2; }
 echo
 for name in "${skipped[@]}"; do echo "skipped: $name"; done
 for name in "${failed[@]}"; do echo "FAILED: $name"; done

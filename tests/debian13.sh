@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The README on the Debian that users install today: make a minimal Debian 13
+# (trixie) with debootstrap in build/debian-13, install there only what
+# README.md's "Build from source" tells a new user to install, run its two
+# commands as written, then tests/install-deps.sh and the whole suite inside
+# it, this leg left out. It tests the committed tree (a clone of HEAD), and
+# undoes its mounts when it ends.
+#
+# usage: tests/debian13.sh   (as root; needs debootstrap and git)
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD/build/debian-13
+tree=/root/hrefgen
+log=$PWD/build/debian-13.log
+
+# Undo every mount under the chroot, the deepest first.
+unmount_all() {
+	awk -v root="$root/" 'index($2, root) == 1 { print $2 }' /proc/self/mounts | sort -r |
+		while read -r point; do umount -l "$point"; done
+}
+
+# Print the shell blocks of README.md's "Build from source", one a line.
+readme_commands() {
+	awk '/^## / { on = $0 == "## Build from source" }
+		on && /^```/ { block = !block && /^```sh$/; next }
+		on && block' README.md
+}
+
+# Run the shell command $1 in the tree inside the chroot, as root, with a
+# new user's environment and the suite's settings.
+inside() {
+	echo "--- debian-13: $1"
+	chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
+		CI="${CI:-}" HREFGEN_REQUIRE_ALL="${HREFGEN_REQUIRE_ALL:-0}" \
+		HREFGEN_TEST_MOUNTS="${HREFGEN_TEST_MOUNTS:-0}" bash -c "cd $tree && $1"
+}
+
+mapfile -t commands < <(readme_commands)
+[ ${#commands[@]} = 3 ] ||
+	{ echo "README.md's Build from source should hold 3 shell blocks, not ${#commands[@]}"; exit 1; }
+trap unmount_all EXIT
+unmount_all
+rm -rf "$root"
+mkdir -p build
+echo "--- debootstrap --variant=minbase trixie build/debian-13"
+debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$log" 2>&1 ||
+	{ tail -n 20 "$log"; exit 1; }
+mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev" &&
+	mount --rbind /sys "$root/sys" && mount --make-rslave "$root/sys" || exit 1
+cp /etc/resolv.conf "$root/etc/" && git clone -q "$PWD" "$root$tree" || exit 1
+# The prerequisites, as root: apt's progress goes to the log.
+inside "${commands[0]}" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
+inside "${commands[1]}" && inside "${commands[2]}" && inside "bash tests/install-deps.sh" &&
+	inside "bash tests/run_all.sh --except debian-13"
