@@ -6,46 +6,23 @@
 // line at a time; every piece that holds "http://" becomes one anchor line in
 // the output. All messages go to standard output; the exit status is 0 when
 // the whole input was converted and 1 on any failure.
-#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "driver.hpp"
 #include "link_extractor.hpp"
+#include "messages.hpp"
 #include "stream_io.hpp"
 
 namespace {
 
-constexpr const char *no_memory_message = "Unable to allocate memory, aborting!\n";
 // Each stream gets a buffer of its own, 16 times the C library's usual 4 KiB:
 // a big list then costs a sixteenth of the system calls and about 40% less
 // time. Larger buffers gain nothing more.
 constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 char input_buffer[stream_buffer_size];
 char output_buffer[stream_buffer_size];
-
-// Print a message on standard output.
-// C-style variadic so that the compiler checks each message's arguments against its format.
-// NOLINTNEXTLINE(cert-dcl50-cpp)
-[[gnu::format(printf, 1, 2)]] void say(const char *format, ...)
-{
-	std::va_list args;
-	va_start(args, format);
-	print_message(format, args);
-	va_end(args);
-}
-
-// Print a failure message on standard output and end the run with status 1.
-// NOLINTNEXTLINE(cert-dcl50-cpp)
-[[noreturn, gnu::format(printf, 1, 2)]] void fail(const char *format, ...)
-{
-	std::va_list args;
-	va_start(args, format);
-	print_message(format, args);
-	va_end(args);
-	std::exit(EXIT_FAILURE);
-}
 
 // Parse the read limit as atoi does, but wrapping around in 32 bits instead of overflowing.
 [[nodiscard]] std::int32_t parse_read_limit(const char *text)
@@ -101,7 +78,7 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 		fail("Error opening output file %s, aborting!\n", path);
 	if (is_input_file(path, output, input))
 		fail_same_file(path);
-	if (!empty_file(output))
+	if (!make_empty(output))
 		fail("Error opening output file %s, aborting!\n", path);
 	use_buffer(output, output_buffer);
 	return output;
@@ -136,11 +113,6 @@ void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *
 }
 
 }  // namespace
-
-void fail_out_of_memory()
-{
-	fail("%s", no_memory_message);
-}
 
 int run(int argc, char *argv[])
 {

@@ -5,6 +5,3 @@
 // the exit status of a complete run. Every failure ends the process at once
 // with its message and exit status 1.
 [[nodiscard]] int run(int argc, char *argv[]);
-
-// End the process for want of memory, with its message and exit status 1.
-[[noreturn]] void fail_out_of_memory();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "driver.hpp"
+#include "messages.hpp"
 #include "wtf8.hpp"
 
 // Missing standard handles need no care here, unlike on POSIX: the C runtime

@@ -45,7 +45,7 @@
 
 // Empty the file that stream is open on, if it is a file that holds data and
 // not standard output's own; false when that fails.
-[[nodiscard]] bool empty_file(std::FILE *stream);
+[[nodiscard]] bool make_empty(std::FILE *stream);
 
 // Tell whether two regular files, neither empty, hold bytes that agree as far
 // as both go: the same bytes, or the shorter one's the start of the longer

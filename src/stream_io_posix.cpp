@@ -63,7 +63,7 @@ std::FILE *open_for_writing(const char *path)
 {
 	// fopen's "w" would empty the file and "a" would write at its end (or
 	// fail on a file that cannot seek); this writes from the start, as the
-	// shell's > does, and leaves the emptying to empty_file.
+	// shell's > does, and leaves the emptying to make_empty.
 	int descriptor = open(path, O_WRONLY | O_CREAT, 0666);
 	if (descriptor >= 0 && is_standard_output(descriptor)) {
 		(void)close(descriptor);
@@ -103,7 +103,7 @@ bool is_input_file(const char *path, std::FILE *output, std::FILE *input)
 	return same;
 }
 
-bool empty_file(std::FILE *stream)
+bool make_empty(std::FILE *stream)
 {
 	// A FIFO, a terminal or another device has nothing to empty; standard
 	// output's own file was readied by whoever opened it (the shell's >

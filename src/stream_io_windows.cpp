@@ -14,7 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver.hpp"
+#include "messages.hpp"
 #include "stream_io.hpp"
 #include "wtf8.hpp"
 
@@ -211,7 +211,7 @@ std::FILE *open_input(const char *path)
 std::FILE *open_for_writing(const char *path)
 {
 	// _wfopen's "w" would empty the file and "a" would write at its end; this
-	// writes from the start and leaves the emptying to empty_file. Other
+	// writes from the start and leaves the emptying to make_empty. Other
 	// opens of the file, for reading or writing, still succeed meanwhile.
 	wchar_t *wide = wide_name(path);
 	int descriptor =
@@ -243,7 +243,7 @@ bool is_input_file(const char *path, std::FILE *output, std::FILE *input)
 	return same;
 }
 
-bool empty_file(std::FILE *stream)
+bool make_empty(std::FILE *stream)
 {
 	// A device such as NUL, or a pipe, has nothing to empty; standard
 	// output's own file was readied by whoever opened it (cmd's > empties
