@@ -27,12 +27,11 @@ readme_commands() {
 }
 
 # Run the shell command $1 in the tree inside the chroot, as root, with a
-# new user's environment and the suite's settings.
+# new user's environment and the settings NAME=VALUE that follow.
 inside() {
 	echo "--- debian-13: $1"
 	chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
-		CI="${CI:-}" HREFGEN_REQUIRE_ALL="${HREFGEN_REQUIRE_ALL:-0}" \
-		HREFGEN_TEST_MOUNTS="${HREFGEN_TEST_MOUNTS:-0}" bash -c "cd $tree && $1"
+		"${@:2}" bash -c "cd $tree && $1"
 }
 
 mapfile -t commands < <(readme_commands)
@@ -51,4 +50,5 @@ cp /etc/resolv.conf "$root/etc/" && git clone -q "$PWD" "$root$tree" || exit 1
 # The prerequisites, as root: apt's progress goes to the log.
 inside "${commands[0]}" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
 inside "${commands[1]}" && inside "${commands[2]}" && inside "bash tests/install-deps.sh" &&
-	inside "bash tests/run_all.sh --except debian-13"
+	inside "bash tests/run_all.sh --except debian-13" CI="${CI:-}" \
+		HREFGEN_REQUIRE_ALL="${HREFGEN_REQUIRE_ALL:-0}" HREFGEN_TEST_MOUNTS="${HREFGEN_TEST_MOUNTS:-0}"
