@@ -40,6 +40,8 @@
 #                  end-of-file; what hrefgen writes to it is saved in 'term.out'
 #     timeout=N    hrefgen is stopped after N seconds, and the case fails
 #   A case whose tool is missing is skipped, saying so, or fails when HREFGEN_REQUIRE_ALL=1.
+# The exit status is 1 when a case failed, else 77 when a case could not run
+# for want of something this machine lacks or forbids, else 0.
 # On windows every newline expected on standard output or in the output file
 # is CR LF, as the text mode writes it. Names in messages are UTF-8 bytes on
 # every platform and in every code page.
@@ -58,7 +60,7 @@ for i in "${!tool[@]}"; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0 failed=0 skipped=0 count=0 topic= topics=
+passed=0 failed=0 skipped=0 unmet=0 count=0 topic= topics=
 
 # Begin the cases of topic $1.
 topic() {
@@ -214,9 +216,15 @@ missing() {
 		echo "FAIL line $1: needs $2"
 		failed=$((failed + 1))
 	else
-		echo "SKIP line $1: needs $2"
-		skipped=$((skipped + 1))
+		unmet "$1" "needs $2"
 	fi
+}
+
+# Skip the case at line $1, which cannot run here for the reason $2: the
+# table then exits 77, which CTest shows as a skip.
+unmet() {
+	echo "SKIP line $1: $2"
+	skipped=$((skipped + 1)) unmet=$((unmet + 1))
 }
 
 # Show how got and want differ, byte by byte: their first 512 bytes.
@@ -247,8 +255,7 @@ t() {
 		return
 	fi
 	if [ -n "${mounts:-}" ] && [ "${HREFGEN_TEST_MOUNTS:-0}" != 1 ]; then
-		echo "SKIP line $line: hrefgen $args: mounts file systems, which only HREFGEN_TEST_MOUNTS=1 allows"
-		skipped=$((skipped + 1))
+		unmet "$line" "hrefgen $args: mounts file systems, which only HREFGEN_TEST_MOUNTS=1 allows"
 		return
 	fi
 	if [ -n "${mounts:-}" ] && ! can_mount; then
@@ -257,11 +264,7 @@ t() {
 	fi
 	if [ -n "${fuse:-}" ]; then
 		command -v "$fuse" >/dev/null || { missing "$line" "$fuse: apt-get install $fuse"; return; }
-		if [ ! -c /dev/fuse ]; then
-			echo "SKIP line $line: hrefgen $args: needs FUSE, and this machine has no /dev/fuse"
-			skipped=$((skipped + 1))
-			return
-		fi
+		[ -c /dev/fuse ] || { unmet "$line" "hrefgen $args: needs FUSE, and this machine has no /dev/fuse"; return; }
 	fi
 	local wrap=()
 	if [ -n "${eio:-}" ]; then
@@ -698,4 +701,5 @@ if [ -n "$only" ] && [[ " $topics " != *" $only "* ]]; then
 	exit 2
 fi
 echo "$platform${only:+ $only}: $passed passed, $failed failed, $skipped skipped"
-[ "$failed" = 0 ]
+[ "$failed" = 0 ] || exit 1
+[ "$unmet" = 0 ] || exit 77
