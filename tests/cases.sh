@@ -39,7 +39,8 @@
 #     eof_terminal=TEXT  'term' is a pseudo-terminal that takes lines, holding TEXT and then
 #                  end-of-file; what hrefgen writes to it is saved in 'term.out'
 #     timeout=N    hrefgen is stopped after N seconds, and the case fails
-#   A case whose tool is missing is skipped, saying so, or fails when HREFGEN_REQUIRE_ALL=1.
+#   A case whose tool is missing is skipped, saying so, or fails when HREFGEN_REQUIRE_ALL=1;
+#   tests/install-deps.sh installs every tool.
 # The exit status is 1 when a case failed, else 77 when a case could not run
 # for want of something this machine lacks or forbids, else 0.
 # On windows every newline expected on standard output or in the output file
@@ -263,12 +264,12 @@ t() {
 		return
 	fi
 	if [ -n "${fuse:-}" ]; then
-		command -v "$fuse" >/dev/null || { missing "$line" "$fuse: apt-get install $fuse"; return; }
+		command -v "$fuse" >/dev/null || { missing "$line" "$fuse"; return; }
 		[ -c /dev/fuse ] || { unmet "$line" "hrefgen $args: needs FUSE, and this machine has no /dev/fuse"; return; }
 	fi
 	local wrap=()
 	if [ -n "${eio:-}" ]; then
-		command -v strace >/dev/null || { missing "$line" "strace: apt-get install strace"; return; }
+		command -v strace >/dev/null || { missing "$line" "strace"; return; }
 		# LeakSanitizer cannot work under a tracer: such a run goes without it.
 		wrap=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 			strace -qq -o /dev/null -e trace=read

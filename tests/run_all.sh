@@ -32,9 +32,10 @@ have() {
 }
 
 # leg NAME NEEDS COMMAND...: run COMMAND as the leg NAME, if it was asked for.
-# NEEDS lists what the leg needs, as THING=PACKAGE words, and the words root
-# and mounts (HREFGEN_TEST_MOUNTS=1); when one is missing the leg is skipped,
-# saying what it needs, or fails when every leg is required.
+# NEEDS lists what the leg needs: things that have() looks for, which
+# tests/install-deps.sh installs, and the words root and mounts
+# (HREFGEN_TEST_MOUNTS=1); when one is missing the leg is skipped, saying
+# what it needs, or fails when every leg is required.
 leg() {
 	local name=$1 needs=$2 need missing=() why= start=$SECONDS
 	shift 2
@@ -47,10 +48,10 @@ leg() {
 		case $need in
 		root) [ "$(id -u)" = 0 ] || why="$why needs root;" ;;
 		mounts) [ "${HREFGEN_TEST_MOUNTS:-0}" = 1 ] || why="$why mounts, which only HREFGEN_TEST_MOUNTS=1 allows;" ;;
-		*) have "${need%%=*}" || missing+=("${need#*=}") ;;
+		*) have "$need" || missing+=("$need") ;;
 		esac
 	done
-	[ ${#missing[@]} = 0 ] || why="$why needs apt-get install ${missing[*]};"
+	[ ${#missing[@]} = 0 ] || why="$why needs ${missing[*]};"
 	if [ -n "$why" ]; then
 		why=${why# }
 		why=${why%;}
@@ -94,25 +95,24 @@ if [ -z "$cmake_version" ] || [ "$(printf '%s\n' 3.25 "$cmake_version" | sort -V
 	echo "run_all.sh: the test suite needs CMake 3.25 or later (for its presets); this machine has ${cmake_version:-none}"
 	exit 2
 fi
-cross=x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix
-arm64="aarch64-linux-gnu-g++=g++-aarch64-linux-gnu qemu-aarch64=qemu-user"
-wine=/usr/lib/wine/wine64=wine64
-release_needs="$cross ${arm64%% *} dpkg-shlibdeps=dpkg-dev file=file zip=zip"
+cross=x86_64-w64-mingw32-g++-posix
+arm64="aarch64-linux-gnu-g++ qemu-aarch64"
+wine=/usr/lib/wine/wine64
+release_needs="$cross aarch64-linux-gnu-g++ dpkg-shlibdeps file zip"
 
 leg native '' workflow ci
-leg clang 'clang++=clang' workflow ci-clang
+leg clang 'clang++' workflow ci-clang
 leg portable '' workflow portable
 leg sanitizers '' workflow sanitize
-leg valgrind 'valgrind=valgrind' workflow valgrind ci
-leg fuzz 'clang++=clang libfuzzer=libclang-rt-dev' bash tests/fuzz.sh
-leg lint 'clang++=clang clang-format=clang-format clang-tidy=clang-tidy cppcheck=cppcheck groff=groff-base' \
-	bash tests/lint.sh
-leg windows "$cross $wine localedef=locales" workflow windows
+leg valgrind 'valgrind' workflow valgrind ci
+leg fuzz 'clang++ libfuzzer' bash tests/fuzz.sh
+leg lint 'clang++ clang-format clang-tidy cppcheck groff' bash tests/lint.sh
+leg windows "$cross $wine localedef" workflow windows
 leg arm64 "$arm64" workflow linux-arm64
-leg packages "$release_needs lintian=lintian $wine qemu-aarch64=qemu-user" \
+leg packages "$release_needs lintian $wine qemu-aarch64" \
 	bash -c 'bash packaging/release.sh && bash packaging/check-release.sh'
-leg reproducible "$release_needs git=git" bash tests/reproducible.sh
-leg debian-13 'root mounts debootstrap=debootstrap git=git' bash tests/debian13.sh
+leg reproducible "$release_needs git" bash tests/reproducible.sh
+leg debian-13 'root mounts debootstrap git' bash tests/debian13.sh
 
 total=$((${#passed[@]} + ${#failed[@]} + ${#skipped[@]}))
 [ $total != 0 ] || { echo "run_all.sh: no leg to run among ${chosen[*]}"; exit 2; }
@@ -123,7 +123,7 @@ if [ ${#failed[@]} != 0 ]; then
 	echo "${#failed[@]} of $total legs failed; ${#passed[@]} passed, ${#skipped[@]} skipped"
 	exit 1
 elif [ ${#skipped[@]} != 0 ]; then
-	echo "${#passed[@]} of $total legs passed, ${#skipped[@]} skipped (see above; tests/install-deps.sh installs what they need)"
+	echo "${#passed[@]} of $total legs passed, ${#skipped[@]} skipped (see above; bash tests/install-deps.sh, as root, installs all the suite needs)"
 else
 	echo "all $total legs passed"
 fi
