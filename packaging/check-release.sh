@@ -5,8 +5,8 @@
 #   - each Linux archive holds one folder with hrefgen, its manual page, the
 #     README and the licence; its hrefgen is static, and passes the case table
 #     (the aarch64 one under qemu-aarch64);
-#   - the Windows zip holds hrefgen.exe, README.txt, LICENSE.txt and links.txt,
-#     its text with CR LF line ends;
+#   - the Windows zip holds hrefgen.exe, README.txt, LICENSE.txt, links.txt and
+#     the page's start and end, its text with CR LF line ends;
 #   - the example in README.txt is real: its lines of links.txt are the first
 #     lines of the bundled links.txt, and its anchor lines are what hrefgen.exe,
 #     run under Wine, makes of them and the first lines it makes of the whole.
@@ -61,10 +61,10 @@ check_zip() {
 	local file
 	rm -rf "$unpacked" && mkdir -p "$unpacked" && (cd "$unpacked" && cmake -E tar xf "../../$1")
 	echo "--- $1: $(cd "$unpacked" && echo *)"
-	for file in hrefgen.exe README.txt LICENSE.txt links.txt; do
+	for file in hrefgen.exe README.txt LICENSE.txt links.txt page-start.html page-end.html; do
 		[ -f "$unpacked/$file" ] || { echo "$file missing from $1"; return 1; }
 	done
-	for file in README.txt LICENSE.txt links.txt; do
+	for file in README.txt LICENSE.txt links.txt page-start.html page-end.html; do
 		if grep -q $'[^\r]$\|^$' "$unpacked/$file"; then
 			echo "$file in $1 has a line end that is not CR LF"
 			return 1
@@ -118,6 +118,61 @@ check_example() {
 	return $ok
 }
 
+# Print README.md's shell block in its section "$1".
+readme_block() {
+	awk -v section="$1" '/^## / { on = $0 == section } on && /^```/ { if (block) exit; block = /^```sh$/; next }
+		on && block' README.md
+}
+
+# Open the page $1 in headless Chromium, with a script after it that checks
+# that it shows more than 3,000 links, one a line, and the descriptions of
+# many.txt in their own letters.
+check_page() {
+	local profile result
+	profile=$(mktemp -d)
+	cat "$1" - >"$1.checked.html" <<'HTML'
+<script>
+const links = Array.from(document.querySelectorAll('a'));
+const tops = links.map(a => a.getBoundingClientRect().top);
+const shown = ['Café crème', 'Привет, мир', '日本語のページ'].every(
+	text => links.some(a => a.textContent === text));
+const lines = tops.every((top, i) => i === 0 || top > tops[i - 1]);
+document.title = (links.length > 3000 && lines && shown ? 'PAGE-OK' : 'PAGE-WRONG') +
+	` links=${links.length} one-a-line=${lines} letters=${shown}`;
+</script>
+HTML
+	result=$(chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+		--disable-background-networking --disable-component-update --disable-sync \
+		--user-data-dir="$profile" --dump-dom "file://$PWD/$1.checked.html" 2>/dev/null |
+		sed -n 's/.*<title>\(PAGE-[^<]*\)<.*/\1/p')
+	rm -rf "$profile"
+	echo "--- $1 in Chromium: ${result:-no result}"
+	[ "${result%% *}" = PAGE-OK ]
+}
+
+# Make a page of a list of 3,600 links and, after them, accented, Cyrillic and
+# Japanese descriptions, as README.txt says (the join under Wine's cmd) and as
+# README.md says (a Linux shell), and check both in Chromium.
+check_pages() {
+	if ! command -v chromium >/dev/null; then
+		echo "--- the pages need Chromium: apt-get install chromium"
+		[ "${HREFGEN_REQUIRE_ALL:-0}" != 1 ]
+		return
+	fi
+	local join recipe linux=$unpacked/linux
+	perl -e 'print "http://example.org/$_  Link $_\n" for 1 .. 3600;
+		print "http://example.org/a  Café crème\nhttp://example.org/b  Привет, мир\nhttp://example.org/c  日本語のページ\n"' |
+		tee "$unpacked/many.txt" | sed 's/$/\r/' >"$unpacked/many-crlf.txt"
+	convert many-crlf.txt >/dev/null && mv "$unpacked/example.html" "$unpacked/links.html" || return 1
+	join=$(tr -d '\r' <"$unpacked/README.txt" | sed -n 's/^  In cmd: *\(copy .*page\.html\)$/\1/p')
+	[ -n "$join" ] || { echo "README.txt shows no cmd line that makes page.html"; return 1; }
+	(cd "$unpacked" && ../../tests/wine.sh cmd /c "$join" >/dev/null 2>&1 </dev/null)
+	recipe=$(readme_block "## From a list to a web page")
+	mkdir -p "$linux" && build/dist-linux/hrefgen 4096 "$unpacked/many.txt" "$linux/links.html" >/dev/null &&
+		(cd "$linux" && bash -c "$recipe") || { echo "README.md's page recipe failed: $recipe"; return 1; }
+	check_page "$unpacked/page.html" && check_page "$linux/page.html"
+}
+
 # The terminal cases need tests/pty_feed, built for this machine.
 pty_feed=build/dist-pty_feed
 c++ -std=c++20 -O2 -o "$pty_feed" tests/pty_feed.cpp || exit 1
@@ -125,7 +180,7 @@ for deb in "$dist"/hrefgen_*.deb; do lint_deb "$deb" || exit 1; done
 for archive in "$dist"/hrefgen-*-linux-*.tar.gz; do check_archive "$archive" || exit 1; done
 check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
 tests/wine.sh --start || exit 1
-check_example
+check_example && check_pages
 status=$?
 tests/wine.sh --stop
 [ $status = 0 ] && rm -rf "$unpacked" "$pty_feed"

@@ -64,7 +64,7 @@ linux_release dist-linux-arm64
 quietly cmake --workflow --preset dist-windows --fresh
 quietly cmake --install "$windows" --prefix "$PWD/$stage/windows" --strip
 version=$(cat "$windows/VERSION")
-zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt)
+zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt page-start.html page-end.html)
 (
 	cd "$stage/windows"
 	chmod 644 "${zip_files[@]}"

@@ -16,6 +16,7 @@ packages=(
 	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine
 	g++-aarch64-linux-gnu qemu-user      # hrefgen for 64-bit ARM, run under qemu
 	dpkg-dev file lintian man-db zip     # release files: the .deb, lintian, man, the zip
+	chromium                             # the web page recipes, opened in a browser
 	debootstrap                          # the README and the suite on a fresh Debian 13
 )
 
