@@ -17,7 +17,8 @@ tidy() {
 sources=$(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 # cppcheck 2.11 and later limit their analysis of branches unless told not to,
 # and say so in a line that fails the check: they are told.
-exhaustive=$(cppcheck --help 2>/dev/null | grep -q -- --check-level && echo --check-level=exhaustive)
+exhaustive=
+[[ $(cppcheck --help 2>/dev/null) != *--check-level* ]] || exhaustive=--check-level=exhaustive
 cmake --preset ci-clang >/dev/null || exit 1
 # shellcheck disable=SC2086 # the sources' names hold no spaces
 clang-format --dry-run -Werror $sources &&
@@ -28,8 +29,11 @@ clang-format --dry-run -Werror $sources &&
 	groff -ww -z -mandoc build/ci-clang/hrefgen.1 || exit 1
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
 	include=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=include/c++/cstdio)")
+	# mingw-w64 12 and later include the compiler's intrinsics, which clang
+	# has of its own: its headers, not GCC's.
+	builtin=$(clang++ -print-resource-dir)/include
 	cmake --preset windows >/dev/null &&
 		tidy -p build/windows --extra-arg=-isystem"$include" \
-			--extra-arg=-isystem"$include"/x86_64-w64-mingw32 \
+			--extra-arg=-isystem"$include"/x86_64-w64-mingw32 --extra-arg=-isystem"$builtin" \
 			src/main_windows.cpp src/stream_io_windows.cpp tests/version_probe.cpp
 fi
