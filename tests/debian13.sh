@@ -39,7 +39,12 @@ mapfile -t commands < <(readme_commands)
 	{ echo "README.md's Build from source should hold 3 shell blocks, not ${#commands[@]}"; exit 1; }
 trap unmount_all EXIT
 unmount_all
-rm -rf "$root"
+# Never remove through a mount that is still there: /dev is the host's own.
+if grep -q " $root/" /proc/self/mounts; then
+	echo "debian13.sh: $root still has mounts; undo them first"
+	exit 1
+fi
+rm -rf --one-file-system "$root"
 mkdir -p build
 echo "--- debootstrap --variant=minbase trixie build/debian-13"
 debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$log" 2>&1 ||
