@@ -118,12 +118,6 @@ check_example() {
 	return $ok
 }
 
-# Print README.md's shell block in its section "$1".
-readme_block() {
-	awk -v section="$1" '/^## / { on = $0 == section } on && /^```/ { if (block) exit; block = /^```sh$/; next }
-		on && block' README.md
-}
-
 # Open the page $1 in headless Chromium, with a script after it that checks
 # that it shows more than 3,000 links, one a line, and the descriptions of
 # many.txt in their own letters.
@@ -167,7 +161,7 @@ check_pages() {
 	join=$(tr -d '\r' <"$unpacked/README.txt" | sed -n 's/^  In cmd: *\(copy .*page\.html\)$/\1/p')
 	[ -n "$join" ] || { echo "README.txt shows no cmd line that makes page.html"; return 1; }
 	(cd "$unpacked" && ../../tests/wine.sh cmd /c "$join" >/dev/null 2>&1 </dev/null)
-	recipe=$(readme_block "## From a list to a web page")
+	recipe=$(awk -v section="## From a list to a web page" -f tests/readme-blocks.awk README.md)
 	mkdir -p "$linux" && build/dist-linux/hrefgen 4096 "$unpacked/many.txt" "$linux/links.html" >/dev/null &&
 		(cd "$linux" && bash -c "$recipe") || { echo "README.md's page recipe failed: $recipe"; return 1; }
 	check_page "$unpacked/page.html" && check_page "$linux/page.html"

@@ -19,13 +19,6 @@ unmount_all() {
 		while read -r point; do umount -l "$point"; done
 }
 
-# Print the shell blocks of README.md's "Build from source", one a line.
-readme_commands() {
-	awk '/^## / { on = $0 == "## Build from source" }
-		on && /^```/ { block = !block && /^```sh$/; next }
-		on && block' README.md
-}
-
 # Run the shell command $1 in the tree inside the chroot, as root, with a
 # new user's environment and the settings NAME=VALUE that follow.
 inside() {
@@ -34,7 +27,8 @@ inside() {
 		"${@:2}" bash -c "cd $tree && $1"
 }
 
-mapfile -t commands < <(readme_commands)
+# The shell blocks of README.md's "Build from source", one a line.
+mapfile -t commands < <(awk -v section="## Build from source" -f tests/readme-blocks.awk README.md)
 [ ${#commands[@]} = 3 ] ||
 	{ echo "README.md's Build from source should hold 3 shell blocks, not ${#commands[@]}"; exit 1; }
 trap unmount_all EXIT
