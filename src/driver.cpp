@@ -9,10 +9,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "driver.hpp"
+#include "line_io.hpp"
 #include "link_extractor.hpp"
 #include "messages.hpp"
+#include "output_check.hpp"
 #include "stream_io.hpp"
 
 namespace {
@@ -65,21 +68,21 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 	(void)std::setvbuf(stream, buffer, _IOFBF, sizeof buffer);
 }
 
-// Open the output for writing, emptied, unless it is the input's own file;
-// that is refused before anything in it is lost. It is compared before the
-// open for writing, which on an overlay would copy the file up, and again
-// once opened, before it is emptied.
-[[nodiscard]] std::FILE *open_output(const char *path, std::FILE *input)
+// Open the output, emptied, or end the run with the reason it was refused.
+[[nodiscard]] std::FILE *open_output_or_fail(const char *path, std::FILE *input,
+                                             const char *input_path)
 {
-	if (is_input_file(path, nullptr, input))
-		fail_same_file(path);
-	std::FILE *output = open_for_writing(path);
-	if (output == nullptr)
+	std::FILE *output = nullptr;
+	switch (open_output(path, input, input_path, &output)) {
+	case OutputResult::opened:
+		break;
+	case OutputResult::cannot_open:
 		fail("Error opening output file %s, aborting!\n", path);
-	if (is_input_file(path, output, input))
+	case OutputResult::is_input:
 		fail_same_file(path);
-	if (!make_empty(output))
-		fail("Error opening output file %s, aborting!\n", path);
+	case OutputResult::holds_link_list:
+		fail("Error opening output file %s: it holds a link list, aborting!\n", path);
+	}
 	use_buffer(output, output_buffer);
 	return output;
 }
@@ -131,8 +134,12 @@ int run(int argc, char *argv[])
 	std::FILE *input = open_input(input_path);
 	if (input == nullptr)
 		fail("Error opening input file %s, aborting!\n", input_path);
+	// The same name twice is one file, whatever becomes of the name meanwhile;
+	// only a terminal or another character device may be read and written at once.
+	if (std::strcmp(input_path, output_path) == 0 && !is_character_device(input))
+		fail_same_file(output_path);
 	use_buffer(input, input_buffer);
-	std::FILE *output = open_output(output_path, input);
+	std::FILE *output = open_output_or_fail(output_path, input, input_path);
 
 	convert(line, read_limit, input, input_path, output, output_path);
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "stream_io.hpp"
+#include "line_io.hpp"
 
 namespace {
 

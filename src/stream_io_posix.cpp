@@ -1,22 +1,82 @@
-// The parts of hrefgen's stream handling that are POSIX system calls.
+// The file and console calls on POSIX systems.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/loop.h>
+#include <linux/major.h>
+#include <sys/ioctl.h>
+#include <sys/sysmacros.h>
+#endif
+
+#include <cerrno>
 
 #include "stream_io.hpp"
 
 namespace {
 
-// Tell whether the system identifies two files as one: the same device and
-// inode, or two nodes of one block device. Never a terminal or another
-// character device, which may be read and written at once.
-[[nodiscard]] bool is_same_node(const struct stat &a, const struct stat &b)
+// Tell whether the file is one that holds bytes: a regular file or a block device.
+[[nodiscard]] bool is_file_of_bytes(const struct stat &file)
 {
-	if (S_ISCHR(a.st_mode) || S_ISCHR(b.st_mode))
+	return S_ISREG(file.st_mode) || S_ISBLK(file.st_mode);
+}
+
+// Replace the device and inode of a loop device, open on descriptor, by
+// those of the file behind it, as its driver tells them.
+void see_through_loop(int descriptor, struct stat &file)
+{
+#if defined(__linux__)
+	loop_info64 info{};
+	if (S_ISBLK(file.st_mode) && major(file.st_rdev) == LOOP_MAJOR &&
+	    ioctl(descriptor, LOOP_GET_STATUS64, &info) == 0) {
+		file.st_dev = static_cast<dev_t>(info.lo_device);
+		file.st_ino = static_cast<ino_t>(info.lo_inode);
+	}
+#else
+	(void)descriptor;
+	(void)file;
+#endif
+}
+
+// Tell whether the system says that the files open on two descriptors are
+// one: the same device and inode, one block device through two nodes, or a
+// loop device and the file behind it. Never a character device.
+[[nodiscard]] bool is_same_file(int a, int b)
+{
+	struct stat first = {};
+	struct stat second = {};
+	if (fstat(a, &first) != 0 || fstat(b, &second) != 0 || S_ISCHR(first.st_mode) ||
+	    S_ISCHR(second.st_mode))
 		return false;
-	if (S_ISBLK(a.st_mode) && S_ISBLK(b.st_mode))
-		return a.st_rdev == b.st_rdev;
-	return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+	if (S_ISBLK(first.st_mode) && S_ISBLK(second.st_mode) && first.st_rdev == second.st_rdev)
+		return true;
+	see_through_loop(a, first);
+	see_through_loop(b, second);
+	return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// A binary stream on descriptor, open for reading, for a file that holds
+// bytes; Found::unreadable, the descriptor closed, when it is not such a file.
+[[nodiscard]] Found reader_of(int descriptor, std::FILE **reader)
+{
+	struct stat opened = {};
+	*reader = nullptr;
+	if (descriptor >= 0 && fstat(descriptor, &opened) == 0 && is_file_of_bytes(opened))
+		*reader = fdopen(descriptor, "rb");
+	if (*reader != nullptr)
+		return Found::bytes;
+	if (descriptor >= 0)
+		(void)close(descriptor);
+	return Found::unreadable;
+}
+
+// A stream for writing on descriptor; nullptr, the descriptor closed, when it cannot be had.
+[[nodiscard]] std::FILE *stream_on(int descriptor)
+{
+	std::FILE *stream = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+	if (stream == nullptr && descriptor >= 0)
+		(void)close(descriptor);
+	return stream;
 }
 
 // Open the file at path for reading only, without waiting for a FIFO's
@@ -24,26 +84,6 @@ namespace {
 [[nodiscard]] int open_for_reading(const char *path)
 {
 	return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-}
-
-// Positional reads of the open file descriptor, for holds_same_bytes.
-[[nodiscard]] auto reads_of(int descriptor)
-{
-	return [descriptor](char *bytes, std::size_t size, std::uint64_t offset) -> long long {
-		return pread(descriptor, bytes, size, static_cast<off_t>(offset));
-	};
-}
-
-// Tell whether the descriptor is standard output's own regular file, open
-// there for writing.
-[[nodiscard]] bool is_standard_output(int descriptor)
-{
-	struct stat file = {};
-	struct stat standard = {};
-	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
-	return mode != -1 && (mode & O_ACCMODE) != O_RDONLY && fstat(descriptor, &file) == 0 &&
-	       fstat(STDOUT_FILENO, &standard) == 0 && S_ISREG(file.st_mode) &&
-	       is_same_node(file, standard);
 }
 
 }  // namespace
@@ -59,60 +99,79 @@ std::FILE *open_input(const char *path)
 	return stream;
 }
 
+Found look_at(const char *path, std::FILE **reader)
+{
+	// Only a file that holds bytes is opened: opening a device may do anything.
+	struct stat named = {};
+	if (stat(path, &named) != 0)
+		return errno == ENOENT ? Found::nothing : Found::unreadable;
+	if (!is_file_of_bytes(named))
+		return Found::stream;
+	return reader_of(open_for_reading(path), reader);
+}
+
+Found look_again(std::FILE *input, const char *path, std::FILE **reader)
+{
+	struct stat read = {};
+	if (fstat(fileno(input), &read) != 0)
+		return Found::unreadable;
+	if (!is_file_of_bytes(read))
+		return Found::stream;
+	// The name is opened again, and must still lead to the input's file.
+	const Found found = reader_of(open_for_reading(path), reader);
+	if (found == Found::bytes && !is_same_file(fileno(*reader), fileno(input))) {
+		(void)std::fclose(*reader);
+		return Found::unreadable;
+	}
+	return found;
+}
+
+bool is_same_file(std::FILE *a, std::FILE *b)
+{
+	return is_same_file(fileno(a), fileno(b));
+}
+
+bool is_character_device(std::FILE *stream)
+{
+	struct stat opened = {};
+	return fstat(fileno(stream), &opened) == 0 && S_ISCHR(opened.st_mode);
+}
+
+bool holds_bytes(std::FILE *stream)
+{
+	struct stat opened = {};
+	return fstat(fileno(stream), &opened) != 0 || S_ISBLK(opened.st_mode) ||
+	       (S_ISREG(opened.st_mode) && opened.st_size > 0);
+}
+
 std::FILE *open_for_writing(const char *path)
 {
 	// fopen's "w" would empty the file and "a" would write at its end (or
 	// fail on a file that cannot seek); this writes from the start, as the
-	// shell's > does, and leaves the emptying to make_empty.
-	int descriptor = open(path, O_WRONLY | O_CREAT, 0666);
-	if (descriptor >= 0 && is_standard_output(descriptor)) {
-		(void)close(descriptor);
-		descriptor = dup(STDOUT_FILENO);
-	}
-	if (descriptor < 0)
-		return nullptr;
-	std::FILE *stream = fdopen(descriptor, "w");
-	if (stream == nullptr)
-		(void)close(descriptor);
-	return stream;
+	// shell's > does.
+	return stream_on(open(path, O_WRONLY | O_CREAT, 0666));
 }
 
-bool is_input_file(const char *path, std::FILE *output, std::FILE *input)
+bool is_standard_output(std::FILE *stream)
 {
-	const int input_descriptor = fileno(input);
-	struct stat named = {};
-	struct stat read = {};
-	if ((output != nullptr ? fstat(fileno(output), &named) : stat(path, &named)) != 0 ||
-	    fstat(input_descriptor, &read) != 0)
-		return false;
-	if (is_same_node(named, read))
-		return true;
-	if (!S_ISREG(named.st_mode) || !S_ISREG(read.st_mode))
-		return false;
-	// The bytes are read through an open for reading, which copies nothing
-	// up on an overlay. A name that now leads to another file than the one
-	// looked at has changed meanwhile: it is refused rather than guessed at.
-	const int reader = open_for_reading(path);
-	if (reader < 0)
-		return false;
-	struct stat reopened = {};
-	const bool same = fstat(reader, &reopened) == 0 &&
-	                  (!is_same_node(reopened, named) ||
-	                   holds_same_bytes(reads_of(reader), reads_of(input_descriptor)));
-	(void)close(reader);
-	return same;
+	struct stat file = {};
+	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
+	return mode != -1 && (mode & O_ACCMODE) != O_RDONLY && fstat(fileno(stream), &file) == 0 &&
+	       S_ISREG(file.st_mode) && is_same_file(fileno(stream), STDOUT_FILENO);
+}
+
+std::FILE *share_standard_output()
+{
+	return stream_on(dup(STDOUT_FILENO));
 }
 
 bool make_empty(std::FILE *stream)
 {
-	// A FIFO, a terminal or another device has nothing to empty; standard
-	// output's own file was readied by whoever opened it (the shell's >
-	// empties it, >> appends).
+	// A FIFO, a terminal or another device has nothing to empty.
 	const int descriptor = fileno(stream);
 	struct stat opened = {};
 	return fstat(descriptor, &opened) == 0 &&
-	       (!S_ISREG(opened.st_mode) || is_standard_output(descriptor) ||
-	        ftruncate(descriptor, 0) == 0);
+	       (!S_ISREG(opened.st_mode) || ftruncate(descriptor, 0) == 0);
 }
 
 void print_message(const char *format, std::va_list args)

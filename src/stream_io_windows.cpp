@@ -1,4 +1,4 @@
-// The parts of hrefgen's stream handling that are Windows API and C runtime calls.
+// The file and console calls on Windows: Windows API and C runtime calls.
 //
 // Names arrive as WTF-8 (see main_windows.cpp) and turn back into exactly the
 // UTF-16 typed for the wide file calls: no narrow file call and no code page
@@ -11,28 +11,25 @@
 #include <share.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 
-#include "messages.hpp"
 #include "stream_io.hpp"
 #include "wtf8.hpp"
 
 namespace {
 
-// The UTF-16 name for the WTF-8 name path, in a new heap block; ends the run when memory runs out.
-[[nodiscard]] wchar_t *wide_name(const char *path)
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Open the file at the WTF-8 name path as _wfopen does with mode; nullptr
+// also when memory for the name runs out.
+[[nodiscard]] std::FILE *open_named(const char *path, const wchar_t *mode)
 {
 	wchar_t *wide = utf16_from_wtf8(path);
 	if (wide == nullptr)
-		fail_out_of_memory();
-	return wide;
-}
-
-// Open the file at the WTF-8 name path as _wfopen does with mode.
-[[nodiscard]] std::FILE *open_named(const char *path, const wchar_t *mode)
-{
-	wchar_t *wide = wide_name(path);
+		return nullptr;
 	std::FILE *stream = _wfopen(wide, mode);
 	std::free(wide);
 	return stream;
@@ -52,36 +49,8 @@ namespace {
 	return handle_of(_fileno(stream));
 }
 
-// Tell whether the system identifies two handles' files as one. FILE_ID_INFO's
-// 64-bit volume serial and 128-bit file ID say so exactly on every file
-// system; the older 64-bit file index is not unique on ReFS, and is used only
-// where the system cannot give the former. A volume serial of 0 is no answer:
-// it is what a volume without one reports (Wine gives it for every tmpfs, with
-// the inode number as file ID), and the bytes decide there. Devices such as
-// CON and NUL have no such identity.
-[[nodiscard]] bool is_same_node(HANDLE a, HANDLE b)
-{
-	if (GetFileType(a) != FILE_TYPE_DISK || GetFileType(b) != FILE_TYPE_DISK)
-		return false;
-	FILE_ID_INFO first_id{};
-	FILE_ID_INFO second_id{};
-	if (GetFileInformationByHandleEx(a, FileIdInfo, &first_id, sizeof first_id) != 0 &&
-	    GetFileInformationByHandleEx(b, FileIdInfo, &second_id, sizeof second_id) != 0)
-		return first_id.VolumeSerialNumber != 0 &&
-		       first_id.VolumeSerialNumber == second_id.VolumeSerialNumber &&
-		       std::memcmp(&first_id.FileId, &second_id.FileId, sizeof first_id.FileId) ==
-		               0;
-	BY_HANDLE_FILE_INFORMATION first{};
-	BY_HANDLE_FILE_INFORMATION second{};
-	return GetFileInformationByHandle(a, &first) != 0 &&
-	       GetFileInformationByHandle(b, &second) != 0 && first.dwVolumeSerialNumber != 0 &&
-	       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-	       first.nFileIndexHigh == second.nFileIndexHigh &&
-	       first.nFileIndexLow == second.nFileIndexLow;
-}
-
 // Tell whether the handle is on a disk file that is not a folder.
-[[nodiscard]] bool is_regular_file(HANDLE file)
+[[nodiscard]] bool is_disk_file(HANDLE file)
 {
 	FILE_BASIC_INFO basic{};
 	return GetFileType(file) == FILE_TYPE_DISK &&
@@ -89,42 +58,127 @@ namespace {
 	       (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-// A new handle for reading the file that file is open on, with a file
-// position of its own; INVALID_HANDLE_VALUE when it cannot be had.
-[[nodiscard]] HANDLE reopen_for_reading(HANDLE file)
+// The full path of the handle's file, in a new heap block; nullptr when the
+// system cannot give one (Wine, for a standard handle it inherited).
+[[nodiscard]] wchar_t *final_path(HANDLE file)
 {
-	return ReOpenFile(file, GENERIC_READ,
-	                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0);
+	const DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, FILE_NAME_NORMALIZED);
+	auto *path =
+	        size == 0 ? nullptr : static_cast<wchar_t *>(std::malloc(size * sizeof(wchar_t)));
+	if (path != nullptr &&
+	    GetFinalPathNameByHandleW(file, path, size, FILE_NAME_NORMALIZED) >= size) {
+		std::free(path);
+		return nullptr;
+	}
+	return path;
 }
 
-// Positional reads of the handle, for holds_same_bytes; the handle's own
-// position moves, so it must be one of ours.
-[[nodiscard]] auto reads_of(HANDLE file)
+// Tell whether the handles' files have one full path, which only one file can have.
+[[nodiscard]] bool have_same_path(HANDLE a, HANDLE b)
 {
-	return [file](char *bytes, std::size_t size, std::uint64_t offset) -> long long {
-		OVERLAPPED at{};
-		at.Offset = static_cast<DWORD>(offset);
-		at.OffsetHigh = static_cast<DWORD>(offset >> 32U);
-		DWORD count = 0;
-		if (ReadFile(file, bytes, static_cast<DWORD>(size), &count, &at) != 0)
-			return count;
-		return GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
-	};
-}
-
-// Tell whether two regular files hold the same bytes, read through handles of
-// their own.
-[[nodiscard]] bool files_hold_same_bytes(HANDLE a, HANDLE b)
-{
-	HANDLE a_reader = reopen_for_reading(a);
-	HANDLE b_reader = reopen_for_reading(b);
-	const bool same = a_reader != INVALID_HANDLE_VALUE && b_reader != INVALID_HANDLE_VALUE &&
-	                  holds_same_bytes(reads_of(a_reader), reads_of(b_reader));
-	if (a_reader != INVALID_HANDLE_VALUE)
-		(void)CloseHandle(a_reader);
-	if (b_reader != INVALID_HANDLE_VALUE)
-		(void)CloseHandle(b_reader);
+	wchar_t *first = final_path(a);
+	wchar_t *second = final_path(b);
+	const bool same = first != nullptr && second != nullptr && std::wcscmp(first, second) == 0;
+	std::free(first);
+	std::free(second);
 	return same;
+}
+
+// Tell whether a change of the last access time through written, a handle
+// open for writing, shows through read: where the system gives neither a
+// volume serial nor a path (Wine, for standard output inherited from a
+// shell), the one way left to ask the file itself. Two marks, days apart, so that neither a mark
+// left by an earlier look nor a file system's coarse times can pass for a match; the time is put
+// back.
+[[nodiscard]] bool shows_changes(HANDLE written, HANDLE read)
+{
+	constexpr LONGLONG day = 864000000000;  // in the 100 ns units of FILETIME
+	FILE_BASIC_INFO original{};
+	if (GetFileInformationByHandleEx(written, FileBasicInfo, &original, sizeof original) == 0 ||
+	    original.LastAccessTime.QuadPart <= 4 * day)
+		return false;
+	bool same = true;
+	for (LONGLONG days = 2; days <= 4; days += 2) {
+		FILE_BASIC_INFO mark{};
+		mark.LastAccessTime.QuadPart = original.LastAccessTime.QuadPart - days * day;
+		FILE_BASIC_INFO seen{};
+		same = same &&
+		       SetFileInformationByHandle(written, FileBasicInfo, &mark, sizeof mark) !=
+		               0 &&
+		       GetFileInformationByHandleEx(read, FileBasicInfo, &seen, sizeof seen) != 0 &&
+		       seen.LastAccessTime.QuadPart == mark.LastAccessTime.QuadPart;
+	}
+	FILE_BASIC_INFO put_back{};
+	put_back.LastAccessTime = original.LastAccessTime;
+	(void)SetFileInformationByHandle(written, FileBasicInfo, &put_back, sizeof put_back);
+	return same;
+}
+
+// The FILE_ID_INFO of two handles; false when the system cannot give them.
+[[nodiscard]] bool get_ids(HANDLE a, HANDLE b, FILE_ID_INFO &first, FILE_ID_INFO &second)
+{
+	return GetFileInformationByHandleEx(a, FileIdInfo, &first, sizeof first) != 0 &&
+	       GetFileInformationByHandleEx(b, FileIdInfo, &second, sizeof second) != 0;
+}
+
+// Tell whether two file IDs differ: one file has one ID, through whichever handle.
+[[nodiscard]] bool differ(const FILE_ID_INFO &first, const FILE_ID_INFO &second)
+{
+	return std::memcmp(&first.FileId, &second.FileId, sizeof first.FileId) != 0;
+}
+
+// Tell whether the system says two handles' files are one. FILE_ID_INFO's
+// 64-bit volume serial and 128-bit file ID say so exactly on every file
+// system; the older 64-bit file index is not unique on ReFS, and is used only
+// where the system cannot give the former. A volume serial of 0 is no answer:
+// it is what a volume without one reports (Wine gives it for every tmpfs, and
+// for a standard handle it inherited), and there one full path decides.
+// Devices such as CON and NUL have no such identity.
+[[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
+{
+	if (GetFileType(a) != FILE_TYPE_DISK || GetFileType(b) != FILE_TYPE_DISK)
+		return false;
+	FILE_ID_INFO first_id{};
+	FILE_ID_INFO second_id{};
+	if (!get_ids(a, b, first_id, second_id)) {
+		BY_HANDLE_FILE_INFORMATION first{};
+		BY_HANDLE_FILE_INFORMATION second{};
+		return GetFileInformationByHandle(a, &first) != 0 &&
+		       GetFileInformationByHandle(b, &second) != 0 &&
+		       first.dwVolumeSerialNumber != 0 &&
+		       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+		       first.nFileIndexHigh == second.nFileIndexHigh &&
+		       first.nFileIndexLow == second.nFileIndexLow;
+	}
+	if (differ(first_id, second_id))
+		return false;
+	if (first_id.VolumeSerialNumber != 0 && second_id.VolumeSerialNumber != 0)
+		return first_id.VolumeSerialNumber == second_id.VolumeSerialNumber;
+	return have_same_path(a, b);
+}
+
+// A binary stream, for reading, on a new handle of its own on the file that
+// file is open on, for a disk file; Found::stream for anything else.
+[[nodiscard]] Found reader_of(HANDLE file, std::FILE **reader)
+{
+	*reader = nullptr;
+	if (!is_disk_file(file))
+		return Found::stream;
+	HANDLE read = ReOpenFile(file, GENERIC_READ, share_all, 0);
+	if (read == INVALID_HANDLE_VALUE)
+		return Found::unreadable;
+	// NOLINTNEXTLINE(performance-no-int-to-ptr)
+	const int descriptor =
+	        _open_osfhandle(reinterpret_cast<std::intptr_t>(read), _O_RDONLY | _O_BINARY);
+	if (descriptor < 0) {
+		(void)CloseHandle(read);
+		return Found::unreadable;
+	}
+	*reader = _fdopen(descriptor, "rb");
+	if (*reader != nullptr)
+		return Found::bytes;
+	(void)_close(descriptor);
+	return Found::unreadable;
 }
 
 // Tell whether the name is in a pipe namespace (\\.\pipe\, \\?\pipe\ or
@@ -142,24 +196,14 @@ namespace {
 	       is_slash(host_end[5]);
 }
 
-// Open the file at the WTF-8 name path to look at, with no access rights and
-// full sharing, which disturbs no one; INVALID_HANDLE_VALUE when it cannot be.
-[[nodiscard]] HANDLE open_to_look(const char *path)
+// A stream for writing, in text mode, on descriptor; nullptr, the descriptor
+// closed, when it cannot be had.
+[[nodiscard]] std::FILE *stream_on(int descriptor)
 {
-	if (is_pipe_name(path))
-		return INVALID_HANDLE_VALUE;
-	wchar_t *wide = wide_name(path);
-	HANDLE named = CreateFileW(wide, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-	                           nullptr, OPEN_EXISTING, 0, nullptr);
-	std::free(wide);
-	return named;
-}
-
-// Tell whether the descriptor is on standard output's own disk file.
-[[nodiscard]] bool is_standard_output(int descriptor)
-{
-	HANDLE file = handle_of(descriptor);
-	return is_regular_file(file) && is_same_node(file, handle_of(stdout));
+	std::FILE *stream = descriptor < 0 ? nullptr : _fdopen(descriptor, "w");
+	if (stream == nullptr && descriptor >= 0)
+		(void)_close(descriptor);
+	return stream;
 }
 
 // Format a message as vsnprintf does into a new heap block; nullptr when that fails.
@@ -208,49 +252,88 @@ std::FILE *open_input(const char *path)
 	return stream;
 }
 
+Found look_at(const char *path, std::FILE **reader)
+{
+	*reader = nullptr;
+	if (is_pipe_name(path))
+		return Found::stream;
+	// Opened with no access rights and full sharing, which disturbs no one.
+	wchar_t *wide = utf16_from_wtf8(path);
+	if (wide == nullptr)
+		return Found::unreadable;
+	HANDLE named = CreateFileW(wide, 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+	const DWORD error = GetLastError();
+	std::free(wide);
+	if (named == INVALID_HANDLE_VALUE)
+		return error == ERROR_FILE_NOT_FOUND ? Found::nothing : Found::unreadable;
+	const Found found = reader_of(named, reader);
+	(void)CloseHandle(named);
+	return found;
+}
+
+Found look_again(std::FILE *input, const char * /*path*/, std::FILE **reader)
+{
+	return reader_of(handle_of(input), reader);
+}
+
+bool is_same_file(std::FILE *a, std::FILE *b)
+{
+	return is_same_file(handle_of(a), handle_of(b));
+}
+
+bool is_character_device(std::FILE *stream)
+{
+	return GetFileType(handle_of(stream)) == FILE_TYPE_CHAR;
+}
+
+bool holds_bytes(std::FILE *stream)
+{
+	HANDLE file = handle_of(stream);
+	LARGE_INTEGER size{};
+	return GetFileType(file) == FILE_TYPE_DISK &&
+	       (GetFileSizeEx(file, &size) == 0 || size.QuadPart > 0);
+}
+
 std::FILE *open_for_writing(const char *path)
 {
 	// _wfopen's "w" would empty the file and "a" would write at its end; this
-	// writes from the start and leaves the emptying to make_empty. Other
-	// opens of the file, for reading or writing, still succeed meanwhile.
-	wchar_t *wide = wide_name(path);
-	int descriptor =
+	// writes from the start. Other opens of the file, for reading or
+	// writing, still succeed meanwhile.
+	wchar_t *wide = utf16_from_wtf8(path);
+	if (wide == nullptr)
+		return nullptr;
+	const int descriptor =
 	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
 	std::free(wide);
-	if (descriptor >= 0 && is_standard_output(descriptor)) {
-		(void)_close(descriptor);
-		descriptor = _dup(_fileno(stdout));
-	}
-	if (descriptor < 0)
-		return nullptr;
-	std::FILE *stream = _fdopen(descriptor, "w");
-	if (stream == nullptr)
-		(void)_close(descriptor);
-	return stream;
+	return stream_on(descriptor);
 }
 
-bool is_input_file(const char *path, std::FILE *output, std::FILE *input)
+bool is_standard_output(std::FILE *stream)
 {
-	HANDLE read = handle_of(input);
-	HANDLE named = output != nullptr ? handle_of(output) : open_to_look(path);
-	if (named == INVALID_HANDLE_VALUE)
+	HANDLE file = handle_of(stream);
+	HANDLE standard = handle_of(stdout);
+	if (!is_disk_file(file) || GetFileType(standard) != FILE_TYPE_DISK)
 		return false;
-	const bool same =
-	        is_same_node(named, read) || (is_regular_file(named) && is_regular_file(read) &&
-	                                      files_hold_same_bytes(named, read));
-	if (output == nullptr)
-		(void)CloseHandle(named);
-	return same;
+	if (is_same_file(file, standard))
+		return true;
+	// Wine gives a standard output inherited from a shell neither a volume
+	// serial nor a path: the file is asked through stream, open for writing.
+	FILE_ID_INFO first{};
+	FILE_ID_INFO second{};
+	return get_ids(file, standard, first, second) && !differ(first, second) &&
+	       (first.VolumeSerialNumber == 0 || second.VolumeSerialNumber == 0) &&
+	       shows_changes(file, standard);
+}
+
+std::FILE *share_standard_output()
+{
+	return stream_on(_dup(_fileno(stdout)));
 }
 
 bool make_empty(std::FILE *stream)
 {
-	// A device such as NUL, or a pipe, has nothing to empty; standard
-	// output's own file was readied by whoever opened it (cmd's > empties
-	// it, >> appends).
-	const int descriptor = _fileno(stream);
-	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || is_standard_output(descriptor) ||
-	       _chsize(descriptor, 0) == 0;
+	// A device such as NUL, or a pipe, has nothing to empty.
+	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || _chsize(_fileno(stream), 0) == 0;
 }
 
 void print_message(const char *format, std::va_list args)

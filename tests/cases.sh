@@ -402,7 +402,6 @@ prep='printf old >out' t '80 nope out' - 'Error opening input file nope, abortin
 t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
 t '80 in out' '' "$DONE" 0 ''
 prep='printf "old stuff, longer than what replaces it\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
-prep='printf "http://a c" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 prep=': >out' t '80 in out' '' "$DONE" 0 ''
 prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
 t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
@@ -410,11 +409,12 @@ prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="
 prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
 # Standard output's own file as the output: the anchor lines, then the
 # message, neither written over the other; what it held before standard
-# output was opened to append to it stays. (Wine gives a standard output
-# inherited from the shell volume serial 0, so it cannot be known there.)
-on=posix prep='exec >page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB$DONE"
+# output was opened to append to it, or what was written through it before,
+# stays.
+prep='exec >page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB$DONE"
 on=posix prep='exec >page' check=page t '80 in /dev/stdout' 'http://a b\n' '' 0 "$AB$DONE"
-on=posix prep='printf "<ul>" >page && exec >>page' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
+prep='printf "<ul>" >page && exec >>page' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
+prep='exec >page && printf "<ul>"' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
 
 topic same-file
 # The output names the input file: refused, the input left as it was. Only
@@ -498,14 +498,51 @@ mounts=1 fuse=bindfs prep=bindfs_view check=src/in t '80 view/in src/in' 'http:/
 mounts=1 fuse=bindfs prep=bindfs_view check=src/in t '80 src/in view/in' 'http://a b\n' "$(same view/in)" 1 =want
 mounts=1 fuse=fuse-overlayfs prep=fuse_overlay check=U/in t '80 M/in U/in' 'http://a b\n' "$(same U/in)" 1 =want
 mounts=1 fuse=fuse-overlayfs prep=fuse_overlay check=U/in t '80 U/in M/in' 'http://a b\n' "$(same M/in)" 1 =want
+# A loop device shows the bytes of its file: the two are one, both ways, and
+# so are two loop devices of one file, even one that starts further in, which
+# only the loop driver can tie to the file. 'disk' and 'copy' hold 128
+# numbered link lines; 'dev' is a loop device of 'disk' and 'dev2' one that
+# starts 512 bytes in, both detached once the tool, which holds them open, ends.
+loops() {
+	seq -f 'http://a/%04g b' 128 >disk && cp disk copy &&
+		ln -s "$(losetup -f --show disk)" dev && ln -s "$(losetup -f --show -o 512 disk)" dev2 &&
+		exec 8<dev 9<dev2 && losetup -d "$(readlink dev)" "$(readlink dev2)"
+}
+on=posix mounts=1 prep=loops check=disk t '80 disk dev' - "$(same dev)" 1 =copy
+on=posix mounts=1 prep=loops check=disk t '80 dev disk' - "$(same disk)" 1 =copy
+on=posix mounts=1 prep=loops check=disk t '80 dev dev2' - "$(same dev2)" 1 =copy
+on=posix mounts=1 prep=loops check=disk t '80 disk dev2' - "$(same dev2)" 1 =copy
+# A view of the list that may be written but not read (bindfs -p a-r, as an
+# NFS or SMB share of another account can be), the tool run as nobody:
+# nothing can be known of it, so it is refused, the list kept.
+write_only_view() {
+	chmod 755 "$work" . && mkdir real view && cp in real/in && cp in copy && chmod 666 real/in &&
+		bindfs -p a-r real view && wrap=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${wrap[@]}")
+}
+on=posix mounts=1 fuse=bindfs prep=write_only_view check=real/in t '80 real/in view/in' 'http://a b\n' 'Error opening output file view/in, aborting!\n' 1 =copy
 # Two files on two devices with the same inode number, size, permissions and
 # time stamps, each the first file of a fresh tmpfs, are two files.
 two_tmpfs() {
 	mkdir a b && mount -t tmpfs tmpfs a && mount -t tmpfs tmpfs b && cp in a/in &&
-		printf 'http://x y\n' >b/out && touch -d @1700000000 a/in b/out &&
+		printf 'old stuff.\n' >b/out && touch -d @1700000000 a/in b/out &&
 		[ "$(stat -c %i.%s.%a a/in)" = "$(stat -c %i.%s.%a b/out)" ]
 }
 mounts=1 prep=two_tmpfs check=b/out t '80 a/in b/out' 'http://a b\n' "$DONE" 0 "$AB"
+
+topic link-lists
+# An existing output is emptied only when it holds nothing the user meant to
+# keep: an earlier output, whose every line with "://" is an anchor line, or
+# a file without "://". A list or a page of the user's, in any scheme or in
+# UTF-16, is refused and both files kept: when the arguments are typed in the
+# wrong order, say.
+LISTED='Error opening output file out: it holds a link list, aborting!\n'
+prep='printf "# C++\nhttp://gcc.gnu.org/  GCC\n" >out && cp out copy' t '80 in out' '<a href="http://gcc.gnu.org/">GCC</a>\n' "$LISTED" 1 =copy
+prep='printf "https://a b\n" >out && cp out copy' t '80 in out' 'http://c d\n' "$LISTED" 1 =copy
+prep='printf "<ul>\n  <a href=\"http://a\">b</a>\n</ul>\n" >out && cp out copy' t '80 in out' 'http://c d\n' "$LISTED" 1 =copy
+prep='printf "<a href=\"http://a\">b</a>\nftp://c d\n" >out && cp out copy' t '80 in out' 'http://c d\n' "$LISTED" 1 =copy
+prep='printf "\xff\xfeh\0t\0t\0p\0:\0/\0/\0a\0 \0b\0" >out && cp out copy' t '80 in out' 'http://c d\n' "$LISTED" 1 =copy
+# The same command twice: the second run empties the first one's output.
+prep='"${tool[@]}" 80 in out >/dev/null' t '80 in out' 'http://a b\nhttp://c d\n' "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
 
 topic closed-streams
 # Standard input, output and error closed at the start: no file opened takes
@@ -669,6 +706,10 @@ on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1
 on=posix eio=2 t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
 on=posix eio=2 t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
 on=posix eio=2 t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
+# A read that fails while the output is looked at, or compared with the
+# input, leaves nothing known of it: refused, both files kept.
+on=posix eio=1 prep='printf "old\n" >out' t '80 in out' 'abc\n' 'Error opening output file out, aborting!\n' 1 'old\n'
+on=posix eio=3 prep='cp in out' t '80 in out' 'abc\n' 'Error opening output file out, aborting!\n' 1 =
 on=posix timeout=20 terminal='http://a bc' t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
 
 topic big-inputs

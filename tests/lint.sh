@@ -22,7 +22,7 @@ exhaustive=
 cmake --preset ci-clang >/dev/null || exit 1
 # shellcheck disable=SC2086 # the sources' names hold no spaces
 clang-format --dry-run -Werror $sources &&
-	tidy -p build/ci-clang src/main.cpp src/driver.cpp src/messages.cpp src/link_extractor.cpp \
+	tidy -p build/ci-clang src/main.cpp src/driver.cpp src/messages.cpp src/link_extractor.cpp src/output_check.cpp \
 		src/stream_io_posix.cpp src/wtf8.cpp tests/pty_feed.cpp tests/wtf8_test.cpp &&
 	cppcheck --enable=warning,style,performance,portability --error-exitcode=1 $exhaustive \
 		--inline-suppr --std=c++20 --quiet src/ &&
