@@ -76,11 +76,12 @@ if(CMAKE_CROSSCOMPILING)
 	set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${HREFGEN_DEBIAN_ARCHITECTURE})
 endif()
 # Dependencies from dpkg-shlibdeps (packages dpkg-dev and file), which a cross
-# build runs on its own C library (cmake/cpack-project-config.cmake); a static
-# hrefgen needs none.
+# build runs on its own libraries, taking the libc6 version from the binary's
+# needs (cmake/cpack-project-config.cmake); a static hrefgen needs none.
 if(NOT HREFGEN_STATIC AND CMAKE_CROSSCOMPILING)
 	set(CPACK_HREFGEN_CROSS_LIBRARIES ${CMAKE_FIND_ROOT_PATH}/lib)
 	set(CPACK_HREFGEN_BINARY ${PROJECT_BINARY_DIR}/hrefgen)
+	set(CPACK_HREFGEN_OBJDUMP ${CMAKE_OBJDUMP})
 elseif(NOT HREFGEN_STATIC)
 	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
