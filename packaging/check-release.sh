@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Check the release files that packaging/release.sh built into build/dist, as
 # Debian, a user of any Linux distribution and a Windows user meet them:
+#   - each Debian package depends on the least libc6 that its hrefgen needs:
+#     libc6 (>= x.y), x.y being the highest GLIBC_ version among the C
+#     library's symbols that hrefgen uses (so that every system whose C library
+#     runs it can install it);
 #   - lintian --pedantic --display-info passes each Debian package without a word;
 #   - each Linux archive holds one folder with hrefgen, its manual page, the
 #     README and the licence; its hrefgen is static, and passes the case table
@@ -12,12 +16,52 @@
 #     run under Wine, makes of them and the first lines it makes of the whole.
 #
 # usage: packaging/check-release.sh
-# Needs lintian, file, qemu-user for the aarch64 archive, and Wine (wine64)
-# for the example.
+# Needs dpkg-dev (with its binutils, for readelf), lintian, file, qemu-user
+# for the aarch64 archive, and Wine (wine64) for the example.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 dist=build/dist
 unpacked=build/dist-unpacked
+
+# Check that the Debian package $1 depends on libc6 (>= x.y), where x.y is the
+# least glibc release that its hrefgen runs on: the highest version among the
+# GLIBC_x.y versions of the symbols it takes from the C library (weak ones too:
+# the loader wants every version named), or 2.36 when it needs
+# GLIBC_ABI_DT_RELR (packed relative relocations, new in glibc 2.36). The
+# binary is read with readelf, which reads any architecture's.
+check_libc6() {
+	local dir binary needs need symbol odd depends libc6
+	dir=$(mktemp -d)
+	dpkg-deb -x "$1" "$dir" || { rm -rf "$dir"; return 1; }
+	binary=$dir/usr/bin/hrefgen
+	# One line "VERSION SYMBOL" for each undefined symbol with a GLIBC_ version.
+	needs=$(readelf --dyn-syms -W "$binary" | awk '{
+		undefined = 0
+		for (i = 1; i <= NF; i++) {
+			if ($i == "UND") undefined = 1
+			else if (undefined && $i ~ /@GLIBC_[0-9]/) {
+				split($i, part, "@GLIBC_"); print part[2], part[1]
+			}
+		}
+	}')
+	if readelf -V -W "$binary" | grep -q 'Name: GLIBC_ABI_DT_RELR '; then
+		needs=$(printf '%s\n' "$needs" "2.36 GLIBC_ABI_DT_RELR")
+	fi
+	odd=$(readelf -V -W "$binary" | sed -n 's/.*Name: \(GLIBC_[^ ]*\) .*/\1/p' |
+		grep -v -e '^GLIBC_[0-9][0-9.]*$' -e '^GLIBC_ABI_DT_RELR$' | tr '\n' ' ')
+	depends=$(dpkg-deb -f "$1" Depends)
+	rm -rf "$dir"
+	[ -z "$odd" ] ||
+		{ echo "$1: its hrefgen needs ${odd% }, whose glibc release this check does not know"; return 1; }
+	read -r need symbol < <(sed '/^$/d' <<<"$needs" | sort -V -k1,1 | tail -n 1)
+	[ -n "${need:-}" ] || { echo "$1: its hrefgen takes no versioned symbol from the C library"; return 1; }
+	libc6=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ *$//' | grep -E '^libc6([ :(]|$)')
+	echo "--- $1: Depends: $depends; hrefgen needs glibc $need ($symbol)"
+	[ "$libc6" = "libc6 (>= $need)" ] || {
+		echo "$1 should depend on libc6 (>= $need), the least that its hrefgen needs (for $symbol), not on '${libc6:-no libc6}'"
+		return 1
+	}
+}
 
 # Run lintian on the package $1, from a copy in a folder that every user may
 # read: lintian warns when run as root, so root runs it as nobody, who may not
@@ -170,7 +214,7 @@ check_pages() {
 # The terminal cases need tests/pty_feed, built for this machine.
 pty_feed=build/dist-pty_feed
 c++ -std=c++20 -O2 -o "$pty_feed" tests/pty_feed.cpp || exit 1
-for deb in "$dist"/hrefgen_*.deb; do lint_deb "$deb" || exit 1; done
+for deb in "$dist"/hrefgen_*.deb; do check_libc6 "$deb" && lint_deb "$deb" || exit 1; done
 for archive in "$dist"/hrefgen-*-linux-*.tar.gz; do check_archive "$archive" || exit 1; done
 check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
 tests/wine.sh --start || exit 1
