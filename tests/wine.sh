@@ -31,6 +31,18 @@ case ${1:-} in
 	exec "$wine/wineserver" -k
 	;;
 *)
-	exec "$wine/wine64" "$@"
+	# Now and then Wine fails to start a program at all: status 1, and not a
+	# byte written to a standard output and error that are files, as the case
+	# table's are. The program has then done nothing, and is started again,
+	# twice at the most; the retries are noted in the prefix's retries.log.
+	written() { stat -L -c %s /proc/$$/fd/1 /proc/$$/fd/2; }
+	[ -f /proc/$$/fd/1 ] && [ -f /proc/$$/fd/2 ] || exec "$wine/wine64" "$@"
+	before=$(written)
+	for attempt in 1 2 3; do
+		"$wine/wine64" "$@"
+		status=$?
+		[ "$status" = 1 ] && [ "$(written)" = "$before" ] && [ $attempt != 3 ] || exit "$status"
+		echo "Wine started nothing (status 1, no output): $*" >>"$WINEPREFIX/retries.log"
+	done
 	;;
 esac

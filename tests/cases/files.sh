@@ -1,0 +1,22 @@
+# Files: missing, new, existing, in folders, with printf's % in their names,
+# and standard output's own.
+t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -
+prep='printf old >out' t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 'old'
+t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
+t '80 in out' '' "$DONE" 0 ''
+prep='printf "old stuff, longer than what replaces it\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep=': >out' t '80 in out' '' "$DONE" 0 ''
+prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
+t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
+prep='cp in %n' check=%s%d t '80 %n %s%d' 'http://%s%n b\n' "$DONE" 0 '<a href="http://%s%n">b</a>\n'
+prep='mkdir sub' t '80 in sub/%s%n/out' 'x\n' 'Error opening output file sub/%s%n/out, aborting!\n' 1 -
+# Standard output's own file as the output: the anchor lines, then the
+# message, neither written over the other; what it held before standard
+# output was opened to append to it, or what was written through it before,
+# stays.
+prep='exec >page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB$DONE"
+on=posix prep='exec >page' check=page t '80 in /dev/stdout' 'http://a b\n' '' 0 "$AB$DONE"
+prep='printf "<ul>" >page && exec >>page' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
+prep='exec >page && printf "<ul>"' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
+# A standard output open on the file for reading only is no way to write it.
+on=posix prep='printf "old\n" >page && exec 1<page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB"

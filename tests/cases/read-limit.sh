@@ -1,0 +1,27 @@
+# The read limit: atoi's rules, 32-bit wrap-around, no range check.
+t '51 in out' "$LONG" "$DONE" 0 "$A40"
+t '40 in out' "$LONG" "$DONE" 0 "$A30"
+t "' +40' in out" "$LONG" "$DONE" 0 "$A30"
+t $'"\t\n\v\f\r40" in out' "$LONG" "$DONE" 0 "$A30"
+t $'"\b40" in out' "$LONG" "$READ1" 1 ''
+t $'"\x0e40" in out' "$LONG" "$READ1" 1 ''
+t '40x in out' "$LONG" "$DONE" 0 "$A30"
+t '0040 in out' "$LONG" "$DONE" 0 "$A30"
+t '４０ in out' "$LONG" "$READ1" 1 ''
+t '4294967336 in out' "$LONG" "$DONE" 0 "$A30"
+t '0 in out' "$LONG" "$READ1" 1 ''
+t '-0 in out' "$LONG" "$READ1" 1 ''
+t 'abc in out' "$LONG" "$READ1" 1 ''
+t "'' in out" "$LONG" "$READ1" 1 ''
+t '+-40 in out' "$LONG" "$READ1" 1 ''
+t "' 'x40 in out" "$LONG" "$READ1" 1 ''
+t '1 in out' "$LONG" "$READ1" 1 ''
+t '-4294967295 in out' "$LONG" "$READ1" 1 ''
+t '0 in out' '' "$READ1" 1 ''
+prep='printf old >out' t '1 in out' '' "$READ1" 1 ''
+t '-1 in out' "$LONG" "$NOMEM" 1 -
+t '-1 nope out' - "$NOMEM" 1 -
+prep='printf old >out' t '-40 in out' "$LONG" "$NOMEM" 1 'old'
+t '2147483648 in out' "$LONG" "$NOMEM" 1 -
+t '-2147483648 in out' "$LONG" "$NOMEM" 1 -
+t '4294967295 in out' "$LONG" "$NOMEM" 1 -
