@@ -69,7 +69,9 @@ command[hrefgen]=$on_list
 command[mawk]="mawk -f convert.awk list.txt >out.html"
 command[perl]="perl convert.pl list.txt >out.html"
 command[python3]="python3 convert.py <list.txt >out.html"
-command[cat]="cat list.txt >out.html"
+# cat copies the list: into a file of its own, since hrefgen refuses an
+# output that holds the list.
+command[cat]="cat list.txt >copy.txt"
 tools=(hrefgen mawk perl python3 cat)
 command_on_slice() { echo "${command[$1]//list.txt/slice.txt}"; }
 
@@ -144,4 +146,4 @@ done
 printf '  %-8s %8s KiB  (16 MB line; bound: read limit + twice the line + 4 MiB = %s KiB)\n' hrefgen \
 	"$(peak "$hrefgen $long_limit long.txt out.html")" \
 	$(((long_limit + 2 * $(wc -c <long.txt)) / 1024 + 4096))
-rm -f out.html
+rm -f out.html copy.txt
