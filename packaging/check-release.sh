@@ -150,6 +150,7 @@ check_example() {
 	shown_list=$(example_block "The bundled links.txt begins:")
 	shown_anchors=$(example_block "and hrefgen.exe 4096 links.txt links.html gives a links.html that begins:")
 	echo "--- README.txt's example: $(wc -l <<<"$shown_list") lines of links.txt, $(wc -l <<<"$shown_anchors") anchor lines"
+	# shellcheck disable=SC2015 # the message is for either block missing
 	[ -n "$shown_list" ] && [ -n "$shown_anchors" ] || { echo "README.txt shows no example"; return 1; }
 	list=$(tr -d '\r' <"$unpacked/links.txt" | head -n "$(wc -l <<<"$shown_list")")
 	[ "$list" = "$shown_list" ] || { echo "README.txt's lines of links.txt are not its first lines"; ok=1; }
@@ -206,6 +207,7 @@ check_pages() {
 	[ -n "$join" ] || { echo "README.txt shows no cmd line that makes page.html"; return 1; }
 	(cd "$unpacked" && ../../tests/wine.sh cmd /c "$join" >/dev/null 2>&1 </dev/null)
 	recipe=$(awk -v section="## From a list to a web page" -f tests/readme-blocks.awk README.md)
+	# shellcheck disable=SC2015 # the message is for any of the three failing
 	mkdir -p "$linux" && build/dist-linux/hrefgen 4096 "$unpacked/many.txt" "$linux/links.html" >/dev/null &&
 		(cd "$linux" && bash -c "$recipe") || { echo "README.md's page recipe failed: $recipe"; return 1; }
 	check_page "$unpacked/page.html" && check_page "$linux/page.html"

@@ -8,7 +8,7 @@
 #
 # usage: tests/debian13.sh   (as root; needs debootstrap and git)
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 root=$PWD/build/debian-13
 tree=/root/hrefgen
 log=$PWD/build/debian-13.log

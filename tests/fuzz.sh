@@ -6,7 +6,7 @@
 # usage: tests/fuzz.sh
 # Needs clang and libFuzzer (package libclang-rt-dev).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
 
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1

@@ -6,7 +6,7 @@
 # usage: tests/lint.sh
 # Needs clang-format, clang-tidy, cppcheck and groff (package groff-base).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 
 # clang-tidy, printing its findings only, not its count of warnings in system headers.
 tidy() {

@@ -10,7 +10,7 @@
 # A difference names the file and shows its first differing bytes, and
 # diffoscope's report where diffoscope is installed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 unset SOURCE_DATE_EPOCH
@@ -21,6 +21,7 @@ echo "building the release files of commit $(git rev-parse --short HEAD) three t
 build_in() {
 	local folder=$1 before=$2
 	shift 2
+	# shellcheck disable=SC2015 # the log is for the clone or the build failing
 	git clone -q --no-hardlinks "$PWD" "$folder" &&
 		(cd "$folder" && eval "$before" && env "$@" bash packaging/release.sh) >"$work/build.log" 2>&1 ||
 		{ cat "$work/build.log"; echo "the build in $folder failed"; return 1; }

@@ -10,7 +10,7 @@
 # HREFGEN_TEST_MOUNTS=1, as do such cases in the table. HREFGEN_FUZZ_SECONDS
 # sets each fuzz target's run (tests/fuzz.sh).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit
 passed=() failed=() skipped=()
 
 # Tell whether clang++ links a libFuzzer target: its own fuzzer runtime, of whichever version.
@@ -37,7 +37,7 @@ have() {
 # (HREFGEN_TEST_MOUNTS=1); when one is missing the leg is skipped, saying
 # what it needs, or fails when every leg is required.
 leg() {
-	local name=$1 needs=$2 need missing=() why= start=$SECONDS
+	local name=$1 needs=$2 need missing=() why='' start=$SECONDS
 	shift 2
 	if [ -n "$except" ]; then
 		[[ " ${chosen[*]} " != *" $name "* ]] || return 0
