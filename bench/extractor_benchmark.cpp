@@ -20,7 +20,7 @@ void run_lines(benchmark::State &state, const char *line, std::size_t length)
 #define LINE_BENCHMARK(name, text)                                                                 \
 	void name(benchmark::State &state)                                                         \
 	{                                                                                          \
-		run_lines(state, text, sizeof text - 1);                                           \
+		run_lines(state, text, sizeof(text) - 1);                                          \
 	}                                                                                          \
 	BENCHMARK(name)
 

@@ -41,7 +41,7 @@ std::string read_file(const char *path)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
 {
 	// The run's closing message is of no interest here.
 	check(std::freopen("/dev/null", "w", stdout) != nullptr, "stdout to /dev/null");
