@@ -14,7 +14,8 @@ void run_lines(benchmark::State &state, const char *line, std::size_t length)
 	for (auto _ : state)
 		benchmark::DoNotOptimize(convert_line(line, output));
 	std::fclose(output);
-	state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * length));
+	state.SetBytesProcessed(state.iterations() *
+	                        static_cast<benchmark::IterationCount>(length));
 }
 
 #define LINE_BENCHMARK(name, text)                                                                 \
