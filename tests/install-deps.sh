@@ -12,6 +12,8 @@ packages=(
 	bindfs fuse-overlayfs                # second views of one file, through FUSE
 	clang libclang-rt-dev                # the clang build and libFuzzer, of Debian's clang
 	clang-format clang-tidy cppcheck groff-base   # lint
+	shellcheck                           # lint of the shell scripts
+	libbenchmark-dev                     # the benchmark build, which lint tidies
 	valgrind
 	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine
 	g++-aarch64-linux-gnu qemu-user      # hrefgen for 64-bit ARM, run under qemu

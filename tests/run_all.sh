@@ -106,7 +106,8 @@ leg portable '' workflow portable
 leg sanitizers '' workflow sanitize
 leg valgrind 'valgrind' workflow valgrind ci
 leg fuzz 'clang++ libfuzzer' bash tests/fuzz.sh
-leg lint 'clang++ clang-format clang-tidy cppcheck groff' bash tests/lint.sh
+leg lint 'clang++ clang-format clang-tidy cppcheck groff shellcheck /usr/include/benchmark/benchmark.h' \
+	bash tests/lint.sh
 leg windows "$cross $wine localedef" workflow windows
 leg arm64 "$arm64" workflow linux-arm64
 leg packages "$release_needs lintian $wine qemu-aarch64" \
