@@ -4,9 +4,11 @@
 # README.md's "Build from source" tells a new user to install, run its two
 # commands as written, then tests/install-deps.sh and the whole suite inside
 # it, this leg left out. It tests the committed tree (a clone of HEAD), and
-# undoes its mounts when it ends.
+# undoes its mounts when it ends. Debian comes from the mirror of its main
+# archive that this machine's apt uses, whichever it is.
 #
-# usage: tests/debian13.sh   (as root; needs debootstrap and git)
+# usage: tests/debian13.sh           (as root; needs debootstrap and git)
+#        tests/debian13.sh --mirror  only print that mirror
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
 root=$PWD/build/debian-13
@@ -27,6 +29,23 @@ inside() {
 		"${@:2}" bash -c "cd $tree && $1"
 }
 
+# The mirror of Debian's main archive among this machine's apt sources, in
+# either format: the first one whose Release file says Origin and Label
+# Debian, as the security archive (Label Debian-Security) and other
+# repositories do not.
+mirror=$(
+	# shellcheck disable=SC2016 # apt's fields, not the shell's
+	apt-get indextargets --format '$(REPO_URI) $(TARGET_OF) $(ORIGIN) $(LABEL)' |
+		awk 'NF == 4 && $2 == "deb" && $3 == "Debian" && $4 == "Debian" { print $1; exit }'
+)
+[ -n "$mirror" ] || {
+	echo "debian13.sh: found no mirror of Debian's main archive in this machine's apt sources;" \
+		"apt knows one by its Release file (Origin and Label Debian), which apt-get update fetches"
+	exit 1
+}
+mirror=${mirror%/}
+[ "${1:-}" != --mirror ] || { echo "$mirror"; exit 0; }
+
 # The shell blocks of README.md's "Build from source", one a line.
 mapfile -t commands < <(awk -v section="## Build from source" -f tests/readme-blocks.awk README.md)
 [ ${#commands[@]} = 3 ] ||
@@ -40,8 +59,8 @@ if grep -q " $root/" /proc/self/mounts; then
 fi
 rm -rf --one-file-system "$root"
 mkdir -p build
-echo "--- debootstrap --variant=minbase trixie build/debian-13"
-debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$log" 2>&1 ||
+echo "--- debootstrap --variant=minbase trixie build/debian-13 $mirror"
+debootstrap --variant=minbase trixie "$root" "$mirror" >"$log" 2>&1 ||
 	{ tail -n 20 "$log"; exit 1; }
 mount -t proc proc "$root/proc" && mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev" &&
 	mount --rbind /sys "$root/sys" && mount --make-rslave "$root/sys" || exit 1
