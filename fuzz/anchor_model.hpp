@@ -1,6 +1,7 @@
 // A plain model of what hrefgen writes, to check the real code against in the fuzz targets.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -40,8 +41,7 @@ inline std::string expected_output(std::string_view input, std::size_t read_limi
 	while (!input.empty()) {
 		std::size_t length = input.find('\n');
 		length = length == std::string_view::npos ? input.size() : length + 1;
-		if (length > read_limit - 1)
-			length = read_limit - 1;
+		length = std::min(length, read_limit - 1);
 		output += expected_anchor(input.substr(0, length));
 		input.remove_prefix(length);
 	}

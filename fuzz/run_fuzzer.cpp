@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 	if (size == 0)
 		return 0;
 	// Limits 2 to 129: short enough to cut most inputs into several pieces.
-	const std::size_t read_limit = 2 + data[0] % 128;
+	const std::size_t read_limit = 2 + (data[0] % 128);
 	const std::string_view input(reinterpret_cast<const char *>(data + 1), size - 1);
 	write_file(input_path, input);
 	// Each run makes its output anew: an output left by the last run that
