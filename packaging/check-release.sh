@@ -91,12 +91,17 @@ check_archive() {
 		{ echo "$1 should hold the folder $name with LICENSE, README.md, hrefgen and hrefgen.1"; return 1; }
 	file "$folder/hrefgen" | grep -q 'statically linked' ||
 		{ echo "$name/hrefgen is not static: $(file -b "$folder/hrefgen")"; return 1; }
-	local run=("$folder/hrefgen")
+	local run=("$folder/hrefgen") topic status=0
 	[ "${name##*-}" = "$(uname -m)" ] || run=("/usr/bin/qemu-${name##*-}" "$folder/hrefgen")
-	HREFGEN_PTY_FEED=$PWD/$pty_feed bash tests/cases.sh posix "${run[@]}" | grep -v '^SKIP'
-	# 77: some cases could not run on this machine.
-	local status=${PIPESTATUS[0]}
-	[ "$status" = 0 ] || [ "$status" = 77 ]
+	for topic in tests/cases/*.sh; do
+		topic=$(basename "$topic" .sh)
+		# Under an emulator a memory limit would measure the emulator, as in the arm64 leg.
+		[ ${#run[@]} = 1 ] || [ "$topic" != memory ] || continue
+		HREFGEN_PTY_FEED=$PWD/$pty_feed bash tests/cases.sh --topic "$topic" posix "${run[@]}" | grep -v '^SKIP'
+		# 77: the topic could not run on this machine.
+		case ${PIPESTATUS[0]} in 0 | 77) ;; *) status=1 ;; esac
+	done
+	return $status
 }
 
 # Unpack the Windows zip $1 into $unpacked and check that it holds the program,
@@ -214,8 +219,8 @@ check_pages() {
 }
 
 # The terminal cases need tests/pty_feed, built for this machine.
-pty_feed=build/dist-pty_feed
-c++ -std=c++20 -O2 -o "$pty_feed" tests/pty_feed.cpp || exit 1
+pty_feed=build/ci/tests/pty_feed
+{ cmake --preset ci && cmake --build --preset ci --target pty_feed_program; } >/dev/null || exit 1
 for deb in "$dist"/hrefgen_*.deb; do check_libc6 "$deb" && lint_deb "$deb" || exit 1; done
 for archive in "$dist"/hrefgen-*-linux-*.tar.gz; do check_archive "$archive" || exit 1; done
 check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
@@ -223,5 +228,5 @@ tests/wine.sh --start || exit 1
 check_example && check_pages
 status=$?
 tests/wine.sh --stop
-[ $status = 0 ] && rm -rf "$unpacked" "$pty_feed"
+[ $status = 0 ] && rm -rf "$unpacked"
 exit $status

@@ -32,20 +32,26 @@ quietly() {
 	output=$("$@" 2>&1) || { echo "$output"; return 1; }
 }
 
-# Each build is configured afresh, by the workflows dist-linux, dist-linux-arm64,
-# their -static twins and dist-windows, in folders of their own: nothing that
-# another build, or a hand, left in a cache can reach a release file.
+# dist_build FOLDER PRESET [SETTING...]: build the release build of the
+# configure preset PRESET, without its tests, in build/FOLDER, configured
+# afresh: nothing that another build, or a hand, left in a cache can reach a
+# release file.
+dist_build() {
+	quietly cmake --preset "$2" -B "build/$1" --fresh -DBUILD_TESTING=OFF "${@:3}" &&
+		quietly cmake --build "build/$1"
+}
 windows=build/dist-windows
 
-# Linux, for the architecture that the workflow $1 builds: its Debian package,
-# linked as Debian wants; and from the workflow $1-static an archive for any
-# distribution, whose binary needs no library of the system's, named after
-# the processor as uname -m names it.
+# Linux, for the architecture that the configure preset $2 builds: in
+# build/$1 its Debian package, linked as Debian wants; and in build/$1-static
+# an archive for any distribution, whose binary needs no library of the
+# system's, named after the processor as uname -m names it.
 linux_release() {
 	local build=build/$1 static=build/$1-static
-	quietly cmake --workflow --preset "$1" --fresh
+	dist_build "$1" "$2"
+	(cd "$build" && quietly cpack -G DEB)
 	cp "$build"/packages/hrefgen_*.deb "$dist/"
-	quietly cmake --workflow --preset "$1-static" --fresh
+	dist_build "$1-static" "$2" -DHREFGEN_STATIC=ON
 	quietly cmake --install "$static" --prefix "$PWD/$stage/$1" --strip
 	local name
 	name=hrefgen-$(cat "$static/VERSION")-linux-$(cat "$static/PROCESSOR")
@@ -56,12 +62,12 @@ linux_release() {
 	tar -C "$stage" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
 		--numeric-owner --format=gnu -cf - "$name" | gzip -9n >"$dist/$name.tar.gz"
 }
-linux_release dist-linux
-linux_release dist-linux-arm64
+linux_release dist-linux release
+linux_release dist-linux-arm64 linux-arm64
 
 # Windows: the zip, made with Info-ZIP's zip -X (no owners, no extra time
 # fields), its files in a fixed order with fixed modes and times.
-quietly cmake --workflow --preset dist-windows --fresh
+dist_build dist-windows windows
 quietly cmake --install "$windows" --prefix "$PWD/$stage/windows" --strip
 version=$(cat "$windows/VERSION")
 zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt page-start.html page-end.html)

@@ -6,7 +6,7 @@
 #
 # The shell scripts are the *.sh files that git knows of (untracked ones
 # included) and the files that start with a shell's #! line, such as those
-# in .ci/. clang-tidy checks every file that the native build (ci-clang), the
+# in .ci/; the case runner is checked with its topic files. clang-tidy checks every file that the native build (ci-clang), the
 # fuzz targets' build (fuzz) and the benchmark's (benchmark) compile, read
 # from their compile commands, and every file of the Windows cross-build
 # where mingw-w64 is installed; there, and with Wine, a .cpp file that none
@@ -61,16 +61,25 @@ while IFS= read -r -d '' file; do
 	[ -f "$file" ] || continue
 	first=
 	IFS= read -r first <"$file"
+	[[ $file != tests/cases.sh && $file != tests/cases/* ]] || continue
 	if [[ $file == *.sh || $first =~ $shell_line ]]; then scripts+=("$file"); fi
 done < <(git ls-files -z --cached --others --exclude-standard)
-echo "--- shellcheck: ${#scripts[@]} scripts"
+echo "--- shellcheck: ${#scripts[@]} scripts, and the cases"
 step shellcheck shellcheck --format=gcc "${scripts[@]}"
+# The case runner with its topic files, which use its fixtures and messages
+# and which it sources: one script, to shellcheck.
+step shellcheck bash -c 'cat tests/cases.sh tests/cases/*.sh | shellcheck --format=gcc --shell=bash -'
+
 
 mapfile -t sources < <(git ls-files --cached --others --exclude-standard '*.cpp' '*.hpp')
 step clang-format clang-format --dry-run -Werror "${sources[@]}"
 
 declare -A seen=() tidied=()
 step clang-tidy tidy_build ci-clang
+# The terminal helper is built with the host's compiler alone, by a command of its own.
+echo "--- clang-tidy, the terminal helper: tests/pty_feed.cpp"
+step clang-tidy tidy tests/pty_feed.cpp -- -std=c++20
+tidied[tests/pty_feed.cpp]=1
 step clang-tidy tidy_build fuzz
 step clang-tidy tidy_build benchmark
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then

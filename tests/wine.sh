@@ -36,12 +36,12 @@ case ${1:-} in
 	# table's are. The program has then done nothing, and is started again,
 	# twice at the most; the retries are noted in the prefix's retries.log.
 	written() { stat -L -c %s /proc/$$/fd/1 /proc/$$/fd/2; }
-	[ -f /proc/$$/fd/1 ] && [ -f /proc/$$/fd/2 ] || exec "$wine/wine64" "$@"
+	if [ ! -f /proc/$$/fd/1 ] || [ ! -f /proc/$$/fd/2 ]; then exec "$wine/wine64" "$@"; fi
 	before=$(written)
 	for attempt in 1 2 3; do
 		"$wine/wine64" "$@"
 		status=$?
-		[ "$status" = 1 ] && [ "$(written)" = "$before" ] && [ $attempt != 3 ] || exit "$status"
+		if [ "$status" != 1 ] || [ "$(written)" != "$before" ] || [ $attempt = 3 ]; then exit "$status"; fi
 		echo "Wine started nothing (status 1, no output): $*" >>"$WINEPREFIX/retries.log"
 	done
 	;;
