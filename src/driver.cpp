@@ -2,7 +2,7 @@
 //
 // usage: hrefgen MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE
 //
-// The input is read in pieces of at most MAX_LINE_LENGHT - 1 characters, a
+// The input is read in pieces of at most MAX_LINE_LENGHT - 1 bytes, a
 // line at a time; every piece that holds "http://" becomes one anchor line in
 // the output. All messages go to standard output; the exit status is 0 when
 // the whole input was converted and 1 on any failure.
@@ -30,6 +30,8 @@ char output_buffer[stream_buffer_size];
 // Parse the read limit as atoi does, but wrapping around in 32 bits instead of overflowing.
 [[nodiscard]] std::int32_t parse_read_limit(const char *text)
 {
+	// The white space of isspace in the C locale, written out so that no
+	// locale can change it: space, tab, newline, vertical tab, form feed, CR.
 	while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
 		++text;
 	const bool negative = *text == '-';
@@ -56,7 +58,6 @@ char output_buffer[stream_buffer_size];
 	return line;
 }
 
-// Refuse the output at path, which is the input file.
 [[noreturn]] void fail_same_file(const char *path)
 {
 	fail("Error opening output file %s: it is the input file, aborting!\n", path);

@@ -25,7 +25,6 @@
 #define HREFGEN_UNLOCKED(call) std::call
 #endif
 
-// Read one character, as getc does.
 [[nodiscard]] inline int read_char(std::FILE *stream)
 {
 #if defined(HREFGEN_STDIO_GLIBC)

@@ -35,7 +35,6 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return stream;
 }
 
-// The handle under the C runtime's descriptor.
 [[nodiscard]] HANDLE handle_of(int descriptor)
 {
 	// The C runtime hands out its handles as integers.
@@ -43,7 +42,6 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
 }
 
-// The handle under the stream.
 [[nodiscard]] HANDLE handle_of(std::FILE *stream)
 {
 	return handle_of(_fileno(stream));

@@ -9,25 +9,24 @@ namespace {
 
 constexpr char32_t replacement_character = 0xFFFD;
 
-// Tell whether a code unit or code point is a high (leading) surrogate.
 [[nodiscard]] bool is_high_surrogate(char32_t unit)
 {
 	return unit >= 0xD800 && unit <= 0xDBFF;
 }
 
-// Tell whether a code unit or code point is a low (trailing) surrogate.
 [[nodiscard]] bool is_low_surrogate(char32_t unit)
 {
 	return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// Tell whether byte is a continuation byte of a multi-byte sequence, 10xxxxxx.
+// A continuation byte of a multi-byte sequence is 10xxxxxx.
 [[nodiscard]] bool is_continuation(char byte)
 {
 	return (static_cast<unsigned char>(byte) & 0xC0U) == 0x80U;
 }
 
-// The code unit at wide[i], as a number.
+// The code unit at wide[i], as a number. wchar_t is 32 bits on Linux, where
+// the conversions are tested too, and may be signed: only its 16 bits count.
 [[nodiscard]] char32_t unit_at(const wchar_t *wide, std::size_t i)
 {
 	return static_cast<char32_t>(wide[i]) & 0xFFFFU;
