@@ -87,7 +87,8 @@ enum class Sameness : std::uint8_t { different, same, unknown };
 	     at = start.find("://", at)) {
 		// npos + 1 is 0: the first line begins the file.
 		const std::size_t line = start.rfind('\n', at) + 1;
-		if (!start.substr(line).starts_with(anchor_start))
+		if (!std::string_view(start.data() + line, start.size() - line)
+		             .starts_with(anchor_start))
 			return true;
 		at = start.find('\n', at);
 	}
