@@ -26,8 +26,9 @@ else()
 	# The manual page and the changelog carry the version; Debian wants both
 	# compressed with gzip -9n, and a machine-readable copyright file in place
 	# of the licence.
+	include(cmake/changelog.cmake)
+	hrefgen_changelog(${PROJECT_BINARY_DIR}/changelog HREFGEN_RELEASE_DATE)
 	configure_file(doc/hrefgen.1.in hrefgen.1 @ONLY)
-	configure_file(packaging/debian/changelog.in changelog @ONLY)
 	string(REGEX REPLACE "^Copyright (\\(c\\) )?" "" HREFGEN_COPYRIGHT_HOLDERS "${HREFGEN_COPYRIGHT}")
 	file(READ LICENSE license)
 	string(REGEX REPLACE "^.*\n\n(Permission)" "\\1" license "${license}")
