@@ -55,21 +55,28 @@ cases=$(cd "$(dirname "$0")/cases" && pwd) || exit 2
 work=$(mktemp -d) || exit 2
 trap 'rm -rf "$work"' EXIT
 
-# Messages.
-USAGE='To few arguments specified.\nUsage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n'
-DONE='All done, exiting...\n'
-NOMEM='Unable to allocate memory, aborting!\n'
-READ1='Error reading line from input file in line 1, aborting!\n'
-AB='<a href="http://a">b</a>\n'
-X10=xxxxxxxxxx
+# Messages, and lines and anchor lines that many topics use.
+# shellcheck disable=SC2034 # the topic files use them
+declare -r USAGE='To few arguments specified.\nUsage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n' \
+	DONE='All done, exiting...\n' \
+	NOMEM='Unable to allocate memory, aborting!\n' \
+	READ1='Error reading line from input file in line 1, aborting!\n' \
+	AB='<a href="http://a">b</a>\n' \
+	X10=xxxxxxxxxx
 # A link line of 50 bytes: read whole at limit 51, in two pieces at limit 40.
-LONG="http://a $X10$X10$X10$X10\n"
-A30="<a href=\"http://a\">$X10$X10$X10</a>\n"
-A40="<a href=\"http://a\">$X10$X10$X10$X10</a>\n"
+# shellcheck disable=SC2034 # the topic files use them
+declare -r LONG="http://a $X10$X10$X10$X10\n" \
+	A30="<a href=\"http://a\">$X10$X10$X10</a>\n" \
+	A40="<a href=\"http://a\">$X10$X10$X10$X10</a>\n"
 # The refusal to overwrite the input, for the output path $1.
 same() { printf 'Error opening output file %s: it is the input file, aborting!\\n' "${1//\\/\\\\}"; }
 
 # Fixtures, for prep.
+
+# Replace this shell by the tool, with the arguments $@: a run of a fixture's own.
+exec_tool() {
+	exec "${tool[@]}" "$@"
+}
 
 # Print $1 x's.
 xs() {

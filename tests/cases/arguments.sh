@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The command line: fewer than three arguments, and more.
 t '' - "$USAGE" 1 -
 t '80' - "$USAGE" 1 -

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Big inputs, too large for memcheck, whose preset leaves them out: a read limit of 2 GiB, a link line of
 # several megabytes read with it, 100 MB without a newline, 3 MB of random
 # bytes read a byte at a time.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Standard error closed at the start, with the others: as closed-streams.sh,
 # apart because memcheck takes a standard error closed at the start for its
 # own and tells the program that it is closed, so that its preset leaves this

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Standard input, output and error closed at the start: no file opened takes
 # their descriptors, so no message lands in the input or the output, and the
 # run converts as any other. (Wine takes closed descriptors for pipes of its

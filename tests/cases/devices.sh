@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Input and output that are not plain files: folders, devices, FIFOs, and
 # writes that fail.
 t '80 . out' - 'Error opening input file ., aborting!\n' 1 -

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Extraction: the address from the first http:// to the first space, the text
 # after the spaces that follow it, up to the newline; nothing escaped.
 t '80 in out' 'no link here\n\n# http:/ nor here\n' "$DONE" 0 ''

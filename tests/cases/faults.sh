@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # System calls that fail, by strace's fault injection: a read of the input,
 # which ends the run with what was read before it converted, the failing
 # read under its own number (the stream reads 64 KiB at a time); a write

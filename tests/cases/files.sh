@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Files: missing, new, existing, in folders, with printf's % in their names,
 # and standard output's own.
 t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -

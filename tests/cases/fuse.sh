@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Second views of one file through FUSE, which the system shows as another
 # file, right after an edit of the same size, which their caches may not show
 # yet: bindfs of a folder, and fuse-overlayfs as rootless containers mount it.

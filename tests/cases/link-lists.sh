@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # An existing output is emptied only when it holds nothing the user meant to
 # keep: an earlier output, whose every line with "://" is an anchor line, or
 # a file without "://". A list or a page of the user's, in any scheme or in
@@ -10,5 +11,5 @@ prep='printf "<ul>\n  <a href=\"http://a\">b</a>\n</ul>\n" >out' t '80 in out' '
 prep='printf "<a href=\"http://a\">b</a>\nftp://c d\n" >out' t '80 in out' 'http://c d\n' "$LISTED" 1 =
 prep='printf "\xff\xfeh\0t\0t\0p\0:\0/\0/\0a\0 \0b\0" >out' t '80 in out' 'http://c d\n' "$LISTED" 1 =
 # The same command twice: the second run empties the first one's output.
-earlier_run() { "${tool[@]}" 80 in out >/dev/null; }
+earlier_run() { (exec_tool 80 in out >/dev/null); }
 prep=earlier_run t '80 in out' 'http://a b\nhttp://c d\n' "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Memory running out, for the line buffer, the address and the description:
 # reported, and the anchor lines written before stay in the output. A link
 # line's buffers are given back before the next line is read. The limit is
@@ -18,7 +19,7 @@ vm_limit() {
 		middle=$(((low + high) / 2))
 		# A try that dies of a signal is reported by this shell, on its own standard error.
 		# shellcheck disable=SC2086 # $1 is the two arguments
-		if { (ulimit -v "$middle" && exec "${tool[@]}" $1 "$work/vm.out") >/dev/null 2>&1; } 2>/dev/null; then
+		if { (ulimit -v "$middle" && exec_tool $1 vm.out) >/dev/null 2>&1; } 2>/dev/null; then
 			high=$middle
 		else
 			low=$middle

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Second views of one file that the system shows as another, made by
 # mounting: an overlay's layer and its merged view, a loop device and its
 # file; and a bare chroot's missing /dev. What a case mounts is undone after it.

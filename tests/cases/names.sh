@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Names beyond ASCII, as the user typed them, in any code page and on every
 # Windows version: each is read as input and written under exactly that name,
 # and naming it as both input and output is refused. A look-alike, the name a

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Files that the user may not read or write, the tool run as nobody where
 # the cases run as root. An input that cannot be opened for writing still
 # gets the refusal of the same file.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Reads in pieces: at most limit - 1 bytes each, a newline ends a piece; and a
 # link line of several megabytes read whole.
 # Write to 'in' a link line whose byte at offset 65536, the first that the

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Arguments as typed, split by the usual rules: spaces inside quotes, a quote
 # inside a name, a backslash that ends a quoted name.
 prep='mv in "my links.txt"' t "80 'my links.txt' out" 'http://a b\n' "$DONE" 0 "$AB"

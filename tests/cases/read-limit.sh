@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The read limit: atoi's rules, 32-bit wrap-around, no range check.
 t '51 in out' "$LONG" "$DONE" 0 "$A40"
 t '40 in out' "$LONG" "$DONE" 0 "$A30"

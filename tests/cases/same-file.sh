@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The output names the input file: refused, the input left as it was. Only
 # a terminal or another character device may be both (see terminals.sh).
 check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A terminal as the input: as both input and output (the one file, with
 # /dev/null, that may be both), and one that hangs up while it is read, whose
 # read fails: the text read before converted, the failing read under its own

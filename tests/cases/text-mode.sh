@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Text mode: CR LF, lone CR and CTRL-Z. Windows reads CR LF as one newline and
 # stops at CTRL-Z; elsewhere every byte passes through as it is.
 on=posix t '80 in out' 'http://a b\r\n' "$DONE" 0 '<a href="http://a">b\r</a>\n'
