@@ -21,6 +21,9 @@ on=posix prep='link_lines 20000 && fail_call read 2' t '80 in /dev/full' - 'Erro
 # The output's first read (the look), the input's (the comparison), the emptying.
 on=posix prep='printf "old\n" >out && fail_call read 1' t '80 in out' 'abc\n' "$NOOUT" 1 =
 on=posix prep='cp in out && fail_call read 3' t '80 in out' 'abc\n' "$NOOUT" 1 =
+# A copy of the input longer than the MiB looked at, whose read past that MiB
+# fails in the comparison: the 18th read, after the look's and 16 of the input's.
+on=posix prep='link_lines 65537 && cp in out && fail_call read 18' t '80 in out' - "$NOOUT" 1 =
 on=posix prep='printf "old\n" >out && fail_call ftruncate 1' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
 # open to look (the next openat) is never made.
