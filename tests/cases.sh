@@ -99,11 +99,19 @@ long_link_line() {
 }
 
 # Run the tool as nobody, where the cases run as root: root may read and
-# write anything. The folders on the way are opened to everyone.
+# write anything. The case's folders are opened to everyone, and a part of
+# the tool's command that nobody may not run (a build under /root, say) is
+# copied where it may.
 as_nobody() {
 	[ "$(id -u)" = 0 ] || return 0
-	chmod 755 "$work" "$work/$topic" . &&
-		wrap=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${wrap[@]}")
+	local as=(setpriv --reuid=nobody --regid=nogroup --clear-groups) i
+	chmod 755 "$work" "$work/$topic" . || return
+	for i in "${!tool[@]}"; do
+		if [ ! -f "${tool[i]}" ] || "${as[@]}" test -x "${tool[i]}"; then continue; fi
+		mkdir -p "$work/nobody" && cp "${tool[i]}" "$work/nobody/" && chmod 755 "$work/nobody" || return
+		tool[i]=$work/nobody/${tool[i]##*/}
+	done
+	wrap=("${as[@]}" "${wrap[@]}")
 }
 
 # fail_call CALL N ERROR: the Nth system call CALL after the one that opens
