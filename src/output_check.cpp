@@ -95,8 +95,8 @@ enum class Sameness : std::uint8_t { different, same, unknown };
 	return false;
 }
 
-// Judge the output's file that looked, a stream at its start, reads, against
-// the input, before anything in it may change.
+// Judge the output's file, which looked reads from its start, against the
+// input, before anything in it may change.
 [[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path)
 {
 	if (is_same_file(looked, input))
