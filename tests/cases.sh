@@ -271,8 +271,7 @@ t() {
 	[ -z "${on:-}" ] || [ "$on" = "$platform" ] || return 0
 	[ "$count" != 0 ] || check_needs
 	count=$((count + 1))
-	local where dir=$work/$topic/$count file=$work/$topic/$count/${check:-out} argv got_status
-	where=$(case_line)
+	local dir=$work/$topic/$count file=$work/$topic/$count/${check:-out} argv got_status
 	eval "argv=($args)"
 	remove_case "$dir" && mkdir -p "$dir"
 	[ "$input" = - ] || printf '%b' "$input" >"$dir/in"
@@ -312,7 +311,7 @@ t() {
 		return
 	fi
 	failed=$((failed + 1))
-	echo "FAIL $where: hrefgen $args:$why"
+	echo "FAIL $(case_line): hrefgen $args:$why"
 	cmp -s "$work/stdout" "$work/want_stdout" || dump stdout "$work/stdout" "$work/want_stdout"
 	[ -s "$work/stderr" ] && sed 's/^/  stderr: /' "$work/stderr"
 	if [ "$output" != - ] && [ -e "$file" ] && ! cmp -s "$file" "$work/want_output"; then
