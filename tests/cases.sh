@@ -120,11 +120,12 @@ fail_call() {
 	traced -e trace="$1" -e inject="$1":error="${3:-EIO}":when=$(($(calls_to_input "$1") + $2))
 }
 
+# LeakSanitizer cannot work under a tracer: a traced run goes without it.
+without_leak_check=ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
+
 # Run the tool under strace with the options $@, for its fault injection.
-# LeakSanitizer cannot work under a tracer: such a run goes without it.
 traced() {
-	wrap=(env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" strace -qq -o /dev/null "$@"
-		"${wrap[@]}")
+	wrap=(env "$without_leak_check" strace -qq -o /dev/null "$@" "${wrap[@]}")
 }
 
 # The number of system calls $1 that the tool makes up to the one that opens
@@ -132,7 +133,7 @@ traced() {
 calls_to_input() {
 	local count=$work/calls-to-input-$1
 	[ -s "$count" ] ||
-		ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" strace -qq -o "$work/calls" \
+		env "$without_leak_check" strace -qq -o "$work/calls" \
 			-e trace="$1,openat,open" "${tool[@]}" 80 "$work/marker" "$work/nothing" >/dev/null 2>&1
 	[ -s "$count" ] || awk -v call="$1(" -v marker="$work/marker" \
 		'index($0, call) == 1 { n++ } index($0, marker) { print n + 0; exit }' "$work/calls" >"$count"
