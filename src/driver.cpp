@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "driver.hpp"
 #include "line_io.hpp"
@@ -58,11 +57,6 @@ char output_buffer[stream_buffer_size];
 	return line;
 }
 
-[[noreturn]] void fail_same_file(const char *path)
-{
-	fail("Error opening output file %s: it is the input file, aborting!\n", path);
-}
-
 // Give stream the stream buffer buffer; a stream that cannot take it keeps its own.
 void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 {
@@ -80,9 +74,10 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 	case OutputResult::cannot_open:
 		fail("Error opening output file %s, aborting!\n", path);
 	case OutputResult::is_input:
-		fail_same_file(path);
-	case OutputResult::holds_link_list:
-		fail("Error opening output file %s: it holds a link list, aborting!\n", path);
+		fail("Error opening output file %s: it is the input file, aborting!\n", path);
+	case OutputResult::not_earlier_output:
+		fail("Error opening output file %s: it is not an earlier output, aborting!\n",
+		     path);
 	}
 	use_buffer(output, output_buffer);
 	return output;
@@ -135,10 +130,6 @@ int run(int argc, char *argv[])
 	std::FILE *input = open_input(input_path);
 	if (input == nullptr)
 		fail("Error opening input file %s, aborting!\n", input_path);
-	// The same name twice is one file, whatever becomes of the name meanwhile;
-	// only a terminal or another character device may be read and written at once.
-	if (std::strcmp(input_path, output_path) == 0 && !is_character_device(input))
-		fail_same_file(output_path);
 	use_buffer(input, input_buffer);
 	std::FILE *output = open_output_or_fail(output_path, input, input_path);
 

@@ -1,16 +1,19 @@
 // Opening the output without losing a file the user meant to keep.
 //
-// An existing output is looked at through an open for reading before it is
-// opened for writing (which on an overlay would copy it up), and refused when
-// it may be the input or may hold the user's links:
-// - it is the input when the system says so (the same device and inode, file
-//   ID on Windows), or when neither is empty and their bytes agree as far as
-//   both go: a second view of the list (an overlay, FUSE, a loop device) that
-//   the system shows as another file;
-// - it holds the user's links when its first MiB has a line with "://" that
-//   is not an anchor line;
-// - a look or a read that fails leaves nothing known, and is a refusal too.
-// Once opened for writing, it must still be the file looked at.
+// The rule: an existing output is emptied and rewritten only when it holds
+// nothing but what hrefgen writes. Before anything is written, the output is
+// looked at: opened for reading only (which copies nothing up on an overlay)
+// and its first MiB read. It is refused when
+// - it is the input: the same name twice, the same file as the system says
+//   (device and inode, file ID on Windows), or, neither empty, bytes that
+//   agree as far as both go: a second view of the list (an overlay, FUSE, a
+//   loop device) that the system shows as another file;
+// - its first MiB holds anything but anchor lines, blank lines and NUL bytes;
+// - anything cannot be told: a look or a read that fails, a file that
+//   appears, goes or changes between the look and the emptying.
+// Standard output's own file is not emptied but written through standard
+// output, as the shell's > or >> left it; a terminal or another character
+// device, a FIFO or a pipe holds nothing to lose and is written as it is.
 #include "output_check.hpp"
 
 #include <algorithm>
@@ -76,68 +79,186 @@ enum class Sameness : std::uint8_t { different, same, unknown };
 	}
 }
 
-// Tell whether the start of a file holds a line with "://" that is not an
-// anchor line, or "://" in UTF-16, which no anchor line holds: a link list or
-// a page of the user's, in any scheme.
-[[nodiscard]] bool holds_link_list(std::string_view start)
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+constexpr std::string_view anchor_end = "</a>";
+constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
+
+// Tell whether line, its LF taken off, is an anchor line as hrefgen writes it,
+// ended by LF or CR LF. Its text may end in CR, as a CR LF list read on POSIX
+// leaves it; a CR anywhere else ends a line of a list with CR line ends.
+[[nodiscard]] bool is_anchor_line(std::string_view line)
 {
-	if (start.find(std::string_view(":\0/\0/", 5)) != std::string_view::npos)
-		return true;
-	for (std::size_t at = start.find("://"); at != std::string_view::npos;
-	     at = start.find("://", at)) {
-		// npos + 1 is 0: the first line begins the file.
-		const std::size_t line = start.rfind('\n', at) + 1;
-		if (!std::string_view(start.data() + line, start.size() - line)
-		             .starts_with(anchor_start))
-			return true;
-		at = start.find('\n', at);
+	if (line.ends_with('\r'))
+		line.remove_suffix(1);
+	if (!line.starts_with(anchor_start) || !line.ends_with(anchor_end))
+		return false;
+	line.remove_suffix(anchor_end.size());
+	if (line.ends_with('\r'))
+		line.remove_suffix(1);
+	return line.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos;
+}
+
+// Tell whether line, the last one and without its LF, is the start of an
+// anchor line, cut short by the end of the file or of the look.
+[[nodiscard]] bool is_anchor_line_start(std::string_view line)
+{
+	if (line.ends_with('\r'))
+		line.remove_suffix(1);
+	if (line.size() < anchor_start.size())
+		return anchor_start.starts_with(line);
+	return line.starts_with(anchor_start) &&
+	       line.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos;
+}
+
+// Tell whether the start of a file holds nothing but what hrefgen writes:
+// after an optional UTF-8 byte order mark, anchor lines, lines of white
+// space only, and NUL bytes.
+[[nodiscard]] bool is_earlier_output(std::string_view start)
+{
+	if (start.starts_with(byte_order_mark))
+		start.remove_prefix(byte_order_mark.size());
+	while (!start.empty()) {
+		const std::size_t end = start.find('\n');
+		const std::string_view line = start.substr(0, end);
+		const bool blank = line.find_first_not_of(blank_bytes) == std::string_view::npos;
+		if (!blank && !(end == std::string_view::npos ? is_anchor_line_start(line)
+		                                              : is_anchor_line(line)))
+			return false;
+		if (end == std::string_view::npos)
+			break;
+		start.remove_prefix(end + 1);
 	}
-	return false;
+	return true;
 }
 
 // Judge the output's file, which looked reads from its start, against the
-// input, before anything in it may change.
-[[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path)
+// input: is_input, cannot_open, or opened when it is not the input, its
+// first MiB then in output_start, its length in start_length.
+[[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path,
+                                 std::size_t &start_length)
 {
-	if (is_same_file(looked, input))
+	switch (is_same_file(looked, input)) {
+	case Answer::yes:
 		return OutputResult::is_input;
-	std::size_t start_length = 0;
+	case Answer::unknown:
+		return OutputResult::cannot_open;
+	case Answer::no:
+		break;
+	}
 	if (!read_up_to(looked, output_start, look_size, start_length))
 		return OutputResult::cannot_open;
 	std::FILE *input_reader = nullptr;
 	switch (look_again(input, input_path, &input_reader)) {
-	case Found::stream:
+	case Again::stream:
 		// A pipe or a terminal: no file of the user's to be seen twice.
+		return OutputResult::opened;
+	case Again::bytes:
 		break;
-	case Found::bytes: {
-		const Sameness sameness = compare(start_length, looked, input_reader);
-		(void)std::fclose(input_reader);
-		if (sameness == Sameness::unknown)
-			return OutputResult::cannot_open;
-		if (sameness == Sameness::same)
-			return OutputResult::is_input;
-		break;
-	}
-	case Found::nothing:
-	case Found::unreadable:
+	case Again::gone:
+	case Again::elsewhere:
+	case Again::unreadable:
 		return OutputResult::cannot_open;
 	}
-	return holds_link_list({output_start, start_length}) ? OutputResult::holds_link_list
-	                                                     : OutputResult::opened;
+	const Sameness sameness = compare(start_length, looked, input_reader);
+	(void)std::fclose(input_reader);
+	switch (sameness) {
+	case Sameness::same:
+		return OutputResult::is_input;
+	case Sameness::unknown:
+		return OutputResult::cannot_open;
+	case Sameness::different:
+		break;
+	}
+	return OutputResult::opened;
 }
 
-// Tell whether output, just opened for writing, is still what the look found
-// at its name: the file looked at, or, where the look found no file that holds
-// bytes, none such either, and not the input (a FIFO or a pipe).
-[[nodiscard]] OutputResult check_opened(Found found, std::FILE *output, std::FILE *looked,
-                                        std::FILE *input)
+// Tell whether two looks at a file saw it the same.
+[[nodiscard]] bool unchanged(const FileState &before, const FileState &after)
 {
-	if (found == Found::bytes)
-		return is_same_file(output, looked) ? OutputResult::opened
-		                                    : OutputResult::cannot_open;
-	if (holds_bytes(output))
+	return before.size == after.size && before.modified == after.modified;
+}
+
+// Create the output, where the look found nothing: a file that appears
+// meanwhile is never emptied unseen.
+[[nodiscard]] OutputResult create_output(const char *path, std::FILE **output)
+{
+	*output = open_for_writing(path, Opening::create);
+	return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
+}
+
+// Open a terminal, another character device, a FIFO or a pipe, which holds
+// nothing to lose: refused only when it is the input itself, a FIFO or a
+// pipe that would wait for its own output, or when the name has come to
+// lead to a file that holds bytes meanwhile.
+[[nodiscard]] OutputResult open_stream(const char *path, std::FILE *input, std::FILE **output)
+{
+	*output = open_for_writing(path, Opening::existing);
+	if (*output == nullptr)
 		return OutputResult::cannot_open;
-	return is_same_file(output, input) ? OutputResult::is_input : OutputResult::opened;
+	OutputResult result = OutputResult::opened;
+	if (holds_bytes(*output) != Answer::no)
+		result = OutputResult::cannot_open;
+	else if (is_same_file(*output, input) == Answer::yes &&
+	         is_character_device(*output) != Answer::yes)
+		result = OutputResult::is_input;
+	if (result != OutputResult::opened)
+		(void)std::fclose(*output);
+	return result;
+}
+
+// Empty the output, just opened for writing on the file looked at, when it
+// is still as the look saw it; and make sure it was.
+[[nodiscard]] bool empty_unchanged(std::FILE *output, const FileState &seen)
+{
+	FileState now{};
+	return get_state(output, now) && unchanged(seen, now) && make_empty(output) &&
+	       get_state(output, now) && now.size == 0;
+}
+
+// Open the output's file, which holds bytes and which looked reads from its
+// start, for writing, emptied: when it is none of the input, standard
+// output's own file or a view of it, and holds nothing but what hrefgen
+// writes.
+[[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *looked,
+                                          std::FILE *input, const char *input_path,
+                                          std::FILE **output)
+{
+	// A device that holds a mounted file system is never written.
+	FileState seen{};
+	if ((found == Found::device && is_held(path, looked) != Answer::no) ||
+	    !get_state(looked, seen))
+		return OutputResult::cannot_open;
+	std::size_t start_length = 0;
+	const OutputResult verdict = judge(looked, input, input_path, start_length);
+	if (verdict != OutputResult::opened)
+		return verdict;
+	// Standard output's own file, readied by whoever opened it (the shell's >
+	// empties it, >> appends), is written through standard output, so that the
+	// anchor lines and the messages follow one another instead of overwriting
+	// each other, and whatever it held before stays.
+	switch (is_standard_output(looked)) {
+	case Answer::yes:
+		*output = share_standard_output();
+		return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
+	case Answer::unknown:
+		return OutputResult::cannot_open;
+	case Answer::no:
+		break;
+	}
+	if (resembles_standard_output(looked) != Answer::no)
+		return OutputResult::cannot_open;
+	if (!is_earlier_output({output_start, start_length}))
+		return OutputResult::not_earlier_output;
+	*output = open_for_writing(path,
+	                           found == Found::device ? Opening::exclusive : Opening::existing);
+	if (*output == nullptr)
+		return OutputResult::cannot_open;
+	// A device is written from its start; a file is emptied first.
+	if (is_same_file(*output, looked) == Answer::yes &&
+	    (found == Found::device || empty_unchanged(*output, seen)))
+		return OutputResult::opened;
+	(void)std::fclose(*output);
+	return OutputResult::cannot_open;
 }
 
 }  // namespace
@@ -145,30 +266,24 @@ enum class Sameness : std::uint8_t { different, same, unknown };
 OutputResult open_output(const char *path, std::FILE *input, const char *input_path,
                          std::FILE **output)
 {
+	// The same name twice is one file, whatever becomes of the name meanwhile;
+	// only a terminal or another character device may be read and written at once.
+	if (std::strcmp(input_path, path) == 0 && is_character_device(input) != Answer::yes)
+		return OutputResult::is_input;
 	std::FILE *looked = nullptr;
 	const Found found = look_at(path, &looked);
-	if (found == Found::unreadable)
+	switch (found) {
+	case Found::nothing:
+		return create_output(path, output);
+	case Found::stream:
+		return open_stream(path, input, output);
+	case Found::unreadable:
 		return OutputResult::cannot_open;
-	if (found == Found::bytes) {
-		const OutputResult verdict = judge(looked, input, input_path);
-		if (verdict != OutputResult::opened)
-			return verdict;
+	case Found::file:
+	case Found::device:
+		break;
 	}
-	*output = open_for_writing(path);
-	if (*output == nullptr)
-		return OutputResult::cannot_open;
-	const OutputResult result = check_opened(found, *output, looked, input);
-	if (result != OutputResult::opened)
-		return result;
-	if (looked != nullptr)
-		(void)std::fclose(looked);
-	// Standard output's own file, readied by whoever opened it (the shell's >
-	// empties it, >> appends), is written through standard output, so that the
-	// anchor lines and the messages follow one another instead of overwriting
-	// each other.
-	if (!is_standard_output(*output))
-		return make_empty(*output) ? OutputResult::opened : OutputResult::cannot_open;
-	(void)std::fclose(*output);
-	*output = share_standard_output();
-	return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
+	const OutputResult result = replace_output(path, found, looked, input, input_path, output);
+	(void)std::fclose(looked);
+	return result;
 }

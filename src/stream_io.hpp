@@ -12,53 +12,90 @@
 // cannot be opened or is a directory, which holds no lines.
 [[nodiscard]] std::FILE *open_input(const char *path);
 
-// What a look at a file finds.
+// What the system says to a yes-or-no question: unknown when it cannot tell.
+enum class Answer : std::uint8_t { no, yes, unknown };
+
+// What a look at a name finds.
 enum class Found : std::uint8_t {
-	nothing,    // no file of that name: opening it for writing creates one
+	nothing,    // no file of that name
 	stream,     // a terminal or another character device, a FIFO, a pipe, a
-	            // socket or a folder: written to, if at all, never emptied
-	bytes,      // a regular file or a block device, opened for reading
-	unreadable  // something that cannot be opened for reading
+	            // socket or a folder: not opened to look
+	file,       // a regular file, opened for reading
+	device,     // a block device, opened for reading
+	unreadable  // anything else the system says: it cannot be looked at
 };
 
-// Look at the file at path, before it is opened for writing, without
-// changing it: no copy-up on an overlay, no wait for a FIFO's writer. For
-// Found::bytes, *reader is a new binary stream on it, at its start.
+// Look at the file at path without changing it: no copy-up on an overlay,
+// no wait for a FIFO's writer, no device opened but a block device. For
+// Found::file and Found::device, *reader is a new binary stream on it, at
+// its start.
 [[nodiscard]] Found look_at(const char *path, std::FILE **reader);
 
-// Look again at the file that input, opened at path, is open on: for
-// Found::bytes, *reader is a new binary stream on that very file, at its
-// start, leaving input's own position alone.
-[[nodiscard]] Found look_again(std::FILE *input, const char *path, std::FILE **reader);
+// What a second look at the input's own file finds.
+enum class Again : std::uint8_t {
+	stream,     // not a file of bytes: a pipe, a terminal, a FIFO
+	bytes,      // *reader is a new binary stream on the input's file, at its start
+	gone,       // its name no longer leads to any file
+	elsewhere,  // its name now leads to another file
+	unreadable  // anything else the system says
+};
+
+// Look again at the file that input, opened at path, is open on, leaving
+// input's own position alone.
+[[nodiscard]] Again look_again(std::FILE *input, const char *path, std::FILE **reader);
 
 // Tell whether the system says that two open files are one: the same device
 // and inode (a loop device and the file behind it, two nodes of one block
-// device) on POSIX, the same volume and file ID on Windows. Never a guess:
-// false also where the system cannot tell. Never true for a character
-// device, such as a terminal, which may be read and written at once.
-[[nodiscard]] bool is_same_file(std::FILE *a, std::FILE *b);
+// device) on POSIX, the same volume and file ID on Windows. Character devices
+// are answered like any file.
+[[nodiscard]] Answer is_same_file(std::FILE *a, std::FILE *b);
 
 // Tell whether stream is on a character device, such as a terminal or the null device.
-[[nodiscard]] bool is_character_device(std::FILE *stream);
+[[nodiscard]] Answer is_character_device(std::FILE *stream);
 
-// Tell whether stream's file holds bytes: a block device, or a regular file
-// that is not empty; true when that cannot be found out.
-[[nodiscard]] bool holds_bytes(std::FILE *stream);
+// Tell whether stream is on a regular file or a block device.
+[[nodiscard]] Answer holds_bytes(std::FILE *stream);
 
-// Open the file at path for writing from its start, in text mode, created if
-// it does not exist but neither emptied nor appended to; nullptr when it
-// cannot be opened.
-[[nodiscard]] std::FILE *open_for_writing(const char *path);
+// Tell whether the block device that reader, opened at path, is open on is
+// mounted or held by anyone else, as an exclusive open of it finds.
+[[nodiscard]] Answer is_held(const char *path, std::FILE *reader);
 
-// Tell whether stream is on the regular file that standard output is open on for writing.
-[[nodiscard]] bool is_standard_output(std::FILE *stream);
+// A file's size and the time of its last change, in the system's own units.
+struct FileState
+{
+	long long size;
+	long long modified;
+};
+
+// The size and modification time of stream's file; false when the system cannot give them.
+[[nodiscard]] bool get_state(std::FILE *stream, FileState &state);
+
+// How the output is opened for writing: always from its start, neither
+// emptied nor appended to, in text mode.
+enum class Opening : std::uint8_t {
+	create,    // a new file; fails when the name leads to anything
+	existing,  // what the name leads to; fails when it leads to nothing
+	exclusive  // a block device, which fails while it is mounted or held
+};
+
+// Open the file at path for writing as how says; nullptr when it cannot be opened.
+[[nodiscard]] std::FILE *open_for_writing(const char *path, Opening how);
+
+// Tell whether stream's file is the regular file that standard output is open on for writing.
+[[nodiscard]] Answer is_standard_output(std::FILE *stream);
+
+// Tell whether standard output is open for writing on a regular file that
+// the system shows as another file than stream's, but with the same inode
+// number, size and modification time: one file seen through a second view
+// (bindfs), as far as anything can tell.
+[[nodiscard]] Answer resembles_standard_output(std::FILE *stream);
 
 // A new stream, in text mode, that writes through standard output's own open
 // file, at its position or its end as the one who opened it chose; nullptr
 // when it cannot be had.
 [[nodiscard]] std::FILE *share_standard_output();
 
-// Empty the file that stream is open on, if it is a regular file; false when that fails.
+// Empty the regular file that stream is open on; false when the system says it failed.
 [[nodiscard]] bool make_empty(std::FILE *stream);
 
 // Print a message on standard output, formatted as vprintf does; names in it

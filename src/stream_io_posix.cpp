@@ -42,43 +42,44 @@ void see_through_loop(int descriptor, struct stat &file)
 
 // Tell whether the system says that the files open on two descriptors are
 // one: the same device and inode, one block device through two nodes, or a
-// loop device and the file behind it. Never a character device.
-[[nodiscard]] bool is_same_file(int a, int b)
+// loop device and the file behind it.
+[[nodiscard]] Answer is_same_file(int a, int b)
 {
 	struct stat first = {};
 	struct stat second = {};
-	if (fstat(a, &first) != 0 || fstat(b, &second) != 0 || S_ISCHR(first.st_mode) ||
-	    S_ISCHR(second.st_mode))
-		return false;
+	if (fstat(a, &first) != 0 || fstat(b, &second) != 0)
+		return Answer::unknown;
 	if (S_ISBLK(first.st_mode) && S_ISBLK(second.st_mode) && first.st_rdev == second.st_rdev)
-		return true;
+		return Answer::yes;
 	see_through_loop(a, first);
 	see_through_loop(b, second);
-	return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+	return first.st_dev == second.st_dev && first.st_ino == second.st_ino ? Answer::yes
+	                                                                      : Answer::no;
 }
 
-// A binary stream on descriptor, open for reading, for a file that holds
-// bytes; Found::unreadable, the descriptor closed, when it is not such a file.
-[[nodiscard]] Found reader_of(int descriptor, std::FILE **reader)
+// The file open on descriptor: false when the system cannot tell.
+[[nodiscard]] bool stat_of(int descriptor, struct stat &file)
 {
-	struct stat opened = {};
-	*reader = nullptr;
-	if (descriptor >= 0 && fstat(descriptor, &opened) == 0 && is_file_of_bytes(opened))
-		*reader = fdopen(descriptor, "rb");
-	if (*reader != nullptr)
-		return Found::bytes;
-	if (descriptor >= 0)
+	return fstat(descriptor, &file) == 0;
+}
+
+// A binary stream on descriptor, open for reading; nullptr, the descriptor
+// closed, when it cannot be had.
+[[nodiscard]] std::FILE *reader_on(int descriptor)
+{
+	std::FILE *reader = descriptor < 0 ? nullptr : fdopen(descriptor, "rb");
+	if (reader == nullptr && descriptor >= 0)
 		(void)close(descriptor);
-	return Found::unreadable;
+	return reader;
 }
 
 // A stream for writing on descriptor; nullptr, the descriptor closed, when it cannot be had.
-[[nodiscard]] std::FILE *stream_on(int descriptor)
+[[nodiscard]] std::FILE *writer_on(int descriptor)
 {
-	std::FILE *stream = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
-	if (stream == nullptr && descriptor >= 0)
+	std::FILE *writer = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
+	if (writer == nullptr && descriptor >= 0)
 		(void)close(descriptor);
-	return stream;
+	return writer;
 }
 
 // Open the file at path for reading only, without waiting for a FIFO's
@@ -86,6 +87,19 @@ void see_through_loop(int descriptor, struct stat &file)
 [[nodiscard]] int open_for_reading(const char *path)
 {
 	return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+// Tell whether standard output is open for writing, on a regular file, *file.
+[[nodiscard]] Answer standard_output_file(struct stat &file)
+{
+	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
+	if (mode == -1)
+		return errno == EBADF ? Answer::no : Answer::unknown;
+	if ((mode & O_ACCMODE) == O_RDONLY)
+		return Answer::no;
+	if (!stat_of(STDOUT_FILENO, file))
+		return Answer::unknown;
+	return S_ISREG(file.st_mode) ? Answer::yes : Answer::no;
 }
 
 }  // namespace
@@ -103,77 +117,151 @@ std::FILE *open_input(const char *path)
 
 Found look_at(const char *path, std::FILE **reader)
 {
-	// Only a file that holds bytes is opened: opening a device may do anything.
+	*reader = nullptr;
 	struct stat named = {};
 	if (stat(path, &named) != 0)
 		return errno == ENOENT ? Found::nothing : Found::unreadable;
 	if (!is_file_of_bytes(named))
 		return Found::stream;
-	return reader_of(open_for_reading(path), reader);
-}
-
-Found look_again(std::FILE *input, const char *path, std::FILE **reader)
-{
-	struct stat read = {};
-	if (fstat(fileno(input), &read) != 0)
-		return Found::unreadable;
-	if (!is_file_of_bytes(read))
-		return Found::stream;
-	// The name is opened again, and must still lead to the input's file.
-	const Found found = reader_of(open_for_reading(path), reader);
-	if (found == Found::bytes && !is_same_file(fileno(*reader), fileno(input))) {
-		(void)std::fclose(*reader);
+	// What was opened is asked again: the name may have changed meanwhile.
+	struct stat opened = {};
+	*reader = reader_on(open_for_reading(path));
+	if (*reader == nullptr || !stat_of(fileno(*reader), opened) || !is_file_of_bytes(opened)) {
+		if (*reader != nullptr)
+			(void)std::fclose(*reader);
+		*reader = nullptr;
 		return Found::unreadable;
 	}
-	return found;
+	return S_ISBLK(opened.st_mode) ? Found::device : Found::file;
 }
 
-bool is_same_file(std::FILE *a, std::FILE *b)
+Again look_again(std::FILE *input, const char *path, std::FILE **reader)
+{
+	*reader = nullptr;
+	struct stat read = {};
+	if (!stat_of(fileno(input), read))
+		return Again::unreadable;
+	if (!is_file_of_bytes(read))
+		return Again::stream;
+	const int descriptor = open_for_reading(path);
+	if (descriptor < 0)
+		return errno == ENOENT ? Again::gone : Again::unreadable;
+	*reader = reader_on(descriptor);
+	if (*reader == nullptr)
+		return Again::unreadable;
+	switch (is_same_file(fileno(*reader), fileno(input))) {
+	case Answer::yes:
+		return Again::bytes;
+	case Answer::no:
+		(void)std::fclose(*reader);
+		*reader = nullptr;
+		return Again::elsewhere;
+	case Answer::unknown:
+		break;
+	}
+	(void)std::fclose(*reader);
+	*reader = nullptr;
+	return Again::unreadable;
+}
+
+Answer is_same_file(std::FILE *a, std::FILE *b)
 {
 	return is_same_file(fileno(a), fileno(b));
 }
 
-bool is_character_device(std::FILE *stream)
+Answer is_character_device(std::FILE *stream)
 {
 	struct stat opened = {};
-	return fstat(fileno(stream), &opened) == 0 && S_ISCHR(opened.st_mode);
+	if (!stat_of(fileno(stream), opened))
+		return Answer::unknown;
+	return S_ISCHR(opened.st_mode) ? Answer::yes : Answer::no;
 }
 
-bool holds_bytes(std::FILE *stream)
+Answer holds_bytes(std::FILE *stream)
 {
 	struct stat opened = {};
-	return fstat(fileno(stream), &opened) != 0 || S_ISBLK(opened.st_mode) ||
-	       (S_ISREG(opened.st_mode) && opened.st_size > 0);
+	if (!stat_of(fileno(stream), opened))
+		return Answer::unknown;
+	return is_file_of_bytes(opened) ? Answer::yes : Answer::no;
 }
 
-std::FILE *open_for_writing(const char *path)
+Answer is_held(const char *path, std::FILE *reader)
+{
+	// O_EXCL without O_CREAT claims a block device, which fails while it is
+	// mounted or claimed by another.
+	const int descriptor = open(path, O_RDONLY | O_EXCL | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+	if (descriptor < 0)
+		return errno == EBUSY ? Answer::yes : Answer::unknown;
+	const Answer same = is_same_file(descriptor, fileno(reader));
+	(void)close(descriptor);
+	return same == Answer::yes ? Answer::no : Answer::unknown;
+}
+
+bool get_state(std::FILE *stream, FileState &state)
+{
+	struct stat opened = {};
+	if (!stat_of(fileno(stream), opened))
+		return false;
+	state.size = static_cast<long long>(opened.st_size);
+	state.modified = static_cast<long long>(opened.st_mtim.tv_sec) * 1000000000LL +
+	                 static_cast<long long>(opened.st_mtim.tv_nsec);
+	return true;
+}
+
+std::FILE *open_for_writing(const char *path, Opening how)
 {
 	// fopen's "w" would empty the file and "a" would write at its end (or
 	// fail on a file that cannot seek); this writes from the start, as the
-	// shell's > does.
-	return stream_on(open(path, O_WRONLY | O_CREAT, 0666));
+	// shell's > does. O_EXCL without O_CREAT opens a block device only while
+	// nothing has it mounted or held.
+	int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
+	switch (how) {
+	case Opening::create:
+		flags |= O_CREAT | O_EXCL;
+		break;
+	case Opening::existing:
+		break;
+	case Opening::exclusive:
+		flags |= O_EXCL;
+		break;
+	}
+	return writer_on(open(path, flags, 0666));
 }
 
-bool is_standard_output(std::FILE *stream)
+Answer is_standard_output(std::FILE *stream)
 {
+	struct stat standard = {};
+	const Answer regular = standard_output_file(standard);
+	if (regular != Answer::yes)
+		return regular;
+	return is_same_file(fileno(stream), STDOUT_FILENO);
+}
+
+Answer resembles_standard_output(std::FILE *stream)
+{
+	struct stat standard = {};
+	const Answer regular = standard_output_file(standard);
+	if (regular != Answer::yes)
+		return regular;
 	struct stat file = {};
-	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
-	return mode != -1 && (mode & O_ACCMODE) != O_RDONLY && fstat(fileno(stream), &file) == 0 &&
-	       S_ISREG(file.st_mode) && is_same_file(fileno(stream), STDOUT_FILENO);
+	if (!stat_of(fileno(stream), file))
+		return Answer::unknown;
+	return file.st_dev != standard.st_dev && file.st_ino == standard.st_ino &&
+	                       file.st_size == standard.st_size &&
+	                       file.st_mtim.tv_sec == standard.st_mtim.tv_sec &&
+	                       file.st_mtim.tv_nsec == standard.st_mtim.tv_nsec
+	               ? Answer::yes
+	               : Answer::no;
 }
 
 std::FILE *share_standard_output()
 {
-	return stream_on(dup(STDOUT_FILENO));
+	return writer_on(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
 }
 
 bool make_empty(std::FILE *stream)
 {
-	// A FIFO, a terminal or another device has nothing to empty.
-	const int descriptor = fileno(stream);
-	struct stat opened = {};
-	return fstat(descriptor, &opened) == 0 &&
-	       (!S_ISREG(opened.st_mode) || ftruncate(descriptor, 0) == 0);
+	return ftruncate(fileno(stream), 0) == 0;
 }
 
 void print_message(const char *format, std::va_list args)

@@ -71,12 +71,15 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return path;
 }
 
-// Tell whether the handles' files have one full path, which only one file can have.
-[[nodiscard]] bool have_same_path(HANDLE a, HANDLE b)
+// Tell whether the handles' files have one full path, which only one file
+// can have; unknown when the system gives no path.
+[[nodiscard]] Answer have_same_path(HANDLE a, HANDLE b)
 {
 	wchar_t *first = final_path(a);
 	wchar_t *second = final_path(b);
-	const bool same = first != nullptr && second != nullptr && std::wcscmp(first, second) == 0;
+	Answer same = Answer::unknown;
+	if (first != nullptr && second != nullptr)
+		same = std::wcscmp(first, second) == 0 ? Answer::yes : Answer::no;
 	std::free(first);
 	std::free(second);
 	return same;
@@ -88,23 +91,23 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // shell), the one way left to ask the file itself. Two marks, days apart, so that neither a mark
 // left by an earlier look nor a file system's coarse times can pass for a match; the time is put
 // back.
-[[nodiscard]] bool shows_changes(HANDLE written, HANDLE read)
+[[nodiscard]] Answer shows_changes(HANDLE written, HANDLE read)
 {
 	constexpr LONGLONG day = 864000000000;  // in the 100 ns units of FILETIME
 	FILE_BASIC_INFO original{};
 	if (GetFileInformationByHandleEx(written, FileBasicInfo, &original, sizeof original) == 0 ||
 	    original.LastAccessTime.QuadPart <= 4 * day)
-		return false;
-	bool same = true;
-	for (LONGLONG days = 2; days <= 4; days += 2) {
+		return Answer::unknown;
+	Answer same = Answer::yes;
+	for (LONGLONG days = 2; days <= 4 && same == Answer::yes; days += 2) {
 		FILE_BASIC_INFO mark{};
 		mark.LastAccessTime.QuadPart = original.LastAccessTime.QuadPart - days * day;
 		FILE_BASIC_INFO seen{};
-		same = same &&
-		       SetFileInformationByHandle(written, FileBasicInfo, &mark, sizeof mark) !=
-		               0 &&
-		       GetFileInformationByHandleEx(read, FileBasicInfo, &seen, sizeof seen) != 0 &&
-		       seen.LastAccessTime.QuadPart == mark.LastAccessTime.QuadPart;
+		if (SetFileInformationByHandle(written, FileBasicInfo, &mark, sizeof mark) == 0 ||
+		    GetFileInformationByHandleEx(read, FileBasicInfo, &seen, sizeof seen) == 0)
+			same = Answer::unknown;
+		else if (seen.LastAccessTime.QuadPart != mark.LastAccessTime.QuadPart)
+			same = Answer::no;
 	}
 	FILE_BASIC_INFO put_back{};
 	put_back.LastAccessTime = original.LastAccessTime;
@@ -131,52 +134,64 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // where the system cannot give the former. A volume serial of 0 is no answer:
 // it is what a volume without one reports (Wine gives it for every tmpfs, and
 // for a standard handle it inherited), and there one full path decides.
-// Devices such as CON and NUL have no such identity.
-[[nodiscard]] bool is_same_file(HANDLE a, HANDLE b)
+// Devices such as CON and NUL, and pipes, have no such identity.
+[[nodiscard]] Answer is_same_file(HANDLE a, HANDLE b)
 {
-	if (GetFileType(a) != FILE_TYPE_DISK || GetFileType(b) != FILE_TYPE_DISK)
-		return false;
+	const bool a_disk = GetFileType(a) == FILE_TYPE_DISK;
+	const bool b_disk = GetFileType(b) == FILE_TYPE_DISK;
+	if (!a_disk || !b_disk)
+		return a_disk != b_disk ? Answer::no : Answer::unknown;
 	FILE_ID_INFO first_id{};
 	FILE_ID_INFO second_id{};
 	if (!get_ids(a, b, first_id, second_id)) {
 		BY_HANDLE_FILE_INFORMATION first{};
 		BY_HANDLE_FILE_INFORMATION second{};
-		return GetFileInformationByHandle(a, &first) != 0 &&
-		       GetFileInformationByHandle(b, &second) != 0 &&
-		       first.dwVolumeSerialNumber != 0 &&
-		       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-		       first.nFileIndexHigh == second.nFileIndexHigh &&
-		       first.nFileIndexLow == second.nFileIndexLow;
+		if (GetFileInformationByHandle(a, &first) == 0 ||
+		    GetFileInformationByHandle(b, &second) == 0 || first.dwVolumeSerialNumber == 0)
+			return Answer::unknown;
+		return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+		                       first.nFileIndexHigh == second.nFileIndexHigh &&
+		                       first.nFileIndexLow == second.nFileIndexLow
+		               ? Answer::yes
+		               : Answer::no;
 	}
 	if (differ(first_id, second_id))
-		return false;
+		return Answer::no;
 	if (first_id.VolumeSerialNumber != 0 && second_id.VolumeSerialNumber != 0)
-		return first_id.VolumeSerialNumber == second_id.VolumeSerialNumber;
+		return first_id.VolumeSerialNumber == second_id.VolumeSerialNumber ? Answer::yes
+		                                                                   : Answer::no;
 	return have_same_path(a, b);
 }
 
-// A binary stream, for reading, on a new handle of its own on the file that
-// file is open on, for a disk file; Found::stream for anything else.
-[[nodiscard]] Found reader_of(HANDLE file, std::FILE **reader)
+// A binary stream, for reading, on a new handle of its own on the disk file
+// that file is open on; nullptr when it cannot be had.
+[[nodiscard]] std::FILE *reader_of(HANDLE file)
 {
-	*reader = nullptr;
-	if (!is_disk_file(file))
-		return Found::stream;
 	HANDLE read = ReOpenFile(file, GENERIC_READ, share_all, 0);
 	if (read == INVALID_HANDLE_VALUE)
-		return Found::unreadable;
+		return nullptr;
 	// NOLINTNEXTLINE(performance-no-int-to-ptr)
 	const int descriptor =
 	        _open_osfhandle(reinterpret_cast<std::intptr_t>(read), _O_RDONLY | _O_BINARY);
 	if (descriptor < 0) {
 		(void)CloseHandle(read);
-		return Found::unreadable;
+		return nullptr;
 	}
-	*reader = _fdopen(descriptor, "rb");
-	if (*reader != nullptr)
-		return Found::bytes;
-	(void)_close(descriptor);
-	return Found::unreadable;
+	std::FILE *reader = _fdopen(descriptor, "rb");
+	if (reader == nullptr)
+		(void)_close(descriptor);
+	return reader;
+}
+
+// What the type of the file that stream is open on says to question: yes for
+// the type asked about, unknown when the system cannot tell.
+[[nodiscard]] Answer has_type(std::FILE *stream, DWORD type)
+{
+	SetLastError(NO_ERROR);
+	const DWORD found = GetFileType(handle_of(stream));
+	if (found == FILE_TYPE_UNKNOWN && GetLastError() != NO_ERROR)
+		return Answer::unknown;
+	return found == type ? Answer::yes : Answer::no;
 }
 
 // Tell whether the name is in a pipe namespace (\\.\pipe\, \\?\pipe\ or
@@ -264,35 +279,60 @@ Found look_at(const char *path, std::FILE **reader)
 	std::free(wide);
 	if (named == INVALID_HANDLE_VALUE)
 		return error == ERROR_FILE_NOT_FOUND ? Found::nothing : Found::unreadable;
-	const Found found = reader_of(named, reader);
+	Found found = Found::stream;
+	if (is_disk_file(named)) {
+		*reader = reader_of(named);
+		found = *reader != nullptr ? Found::file : Found::unreadable;
+	}
 	(void)CloseHandle(named);
 	return found;
 }
 
-Found look_again(std::FILE *input, const char * /*path*/, std::FILE **reader)
+Again look_again(std::FILE *input, const char * /*path*/, std::FILE **reader)
 {
-	return reader_of(handle_of(input), reader);
+	// The input's own handle is opened again: no name is looked up.
+	*reader = nullptr;
+	if (!is_disk_file(handle_of(input)))
+		return Again::stream;
+	*reader = reader_of(handle_of(input));
+	return *reader != nullptr ? Again::bytes : Again::unreadable;
 }
 
-bool is_same_file(std::FILE *a, std::FILE *b)
+Answer is_same_file(std::FILE *a, std::FILE *b)
 {
 	return is_same_file(handle_of(a), handle_of(b));
 }
 
-bool is_character_device(std::FILE *stream)
+Answer is_character_device(std::FILE *stream)
 {
-	return GetFileType(handle_of(stream)) == FILE_TYPE_CHAR;
+	return has_type(stream, FILE_TYPE_CHAR);
 }
 
-bool holds_bytes(std::FILE *stream)
+Answer holds_bytes(std::FILE *stream)
+{
+	return has_type(stream, FILE_TYPE_DISK);
+}
+
+Answer is_held(const char * /*path*/, std::FILE * /*reader*/)
+{
+	// No look finds a block device here: Windows guards a mounted volume itself.
+	return Answer::no;
+}
+
+bool get_state(std::FILE *stream, FileState &state)
 {
 	HANDLE file = handle_of(stream);
 	LARGE_INTEGER size{};
-	return GetFileType(file) == FILE_TYPE_DISK &&
-	       (GetFileSizeEx(file, &size) == 0 || size.QuadPart > 0);
+	FILE_BASIC_INFO basic{};
+	if (GetFileSizeEx(file, &size) == 0 ||
+	    GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) == 0)
+		return false;
+	state.size = size.QuadPart;
+	state.modified = basic.LastWriteTime.QuadPart;
+	return true;
 }
 
-std::FILE *open_for_writing(const char *path)
+std::FILE *open_for_writing(const char *path, Opening how)
 {
 	// _wfopen's "w" would empty the file and "a" would write at its end; this
 	// writes from the start. Other opens of the file, for reading or
@@ -300,27 +340,49 @@ std::FILE *open_for_writing(const char *path)
 	wchar_t *wide = utf16_from_wtf8(path);
 	if (wide == nullptr)
 		return nullptr;
-	const int descriptor =
-	        _wsopen(wide, _O_WRONLY | _O_CREAT | _O_TEXT, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+	const int flags = how == Opening::create ? _O_WRONLY | _O_CREAT | _O_EXCL | _O_TEXT
+	                                         : _O_WRONLY | _O_TEXT;
+	const int descriptor = _wsopen(wide, flags, _SH_DENYNO, _S_IREAD | _S_IWRITE);
 	std::free(wide);
 	return stream_on(descriptor);
 }
 
-bool is_standard_output(std::FILE *stream)
+Answer is_standard_output(std::FILE *stream)
 {
 	HANDLE file = handle_of(stream);
 	HANDLE standard = handle_of(stdout);
 	if (!is_disk_file(file) || GetFileType(standard) != FILE_TYPE_DISK)
-		return false;
-	if (is_same_file(file, standard))
-		return true;
+		return Answer::no;
+	const Answer same = is_same_file(file, standard);
+	if (same != Answer::unknown)
+		return same;
 	// Wine gives a standard output inherited from a shell neither a volume
-	// serial nor a path: the file is asked through stream, open for writing.
+	// serial nor a path: the file itself is asked, through a handle of its
+	// own that may change its times.
+	HANDLE marker =
+	        ReOpenFile(file, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share_all, 0);
+	if (marker == INVALID_HANDLE_VALUE)
+		return Answer::unknown;
+	const Answer shows = shows_changes(marker, standard);
+	(void)CloseHandle(marker);
+	return shows;
+}
+
+Answer resembles_standard_output(std::FILE *stream)
+{
+	HANDLE standard = handle_of(stdout);
+	if (!is_disk_file(standard))
+		return Answer::no;
 	FILE_ID_INFO first{};
 	FILE_ID_INFO second{};
-	return get_ids(file, standard, first, second) && !differ(first, second) &&
-	       (first.VolumeSerialNumber == 0 || second.VolumeSerialNumber == 0) &&
-	       shows_changes(file, standard);
+	FileState file{};
+	FileState shown{};
+	if (!get_ids(handle_of(stream), standard, first, second) || !get_state(stream, file) ||
+	    !get_state(stdout, shown))
+		return Answer::unknown;
+	return !differ(first, second) && file.size == shown.size && file.modified == shown.modified
+	               ? Answer::yes
+	               : Answer::no;
 }
 
 std::FILE *share_standard_output()
@@ -330,8 +392,7 @@ std::FILE *share_standard_output()
 
 bool make_empty(std::FILE *stream)
 {
-	// A device such as NUL, or a pipe, has nothing to empty.
-	return GetFileType(handle_of(stream)) != FILE_TYPE_DISK || _chsize(_fileno(stream), 0) == 0;
+	return _chsize(_fileno(stream), 0) == 0;
 }
 
 void print_message(const char *format, std::va_list args)

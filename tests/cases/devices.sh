@@ -6,8 +6,8 @@ prep='mkdir sub && printf old >out' t '80 sub out' - 'Error opening input file s
 prep='mkdir out' check=in t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 =
 t '80 in /dev/full' 'http://a b\n' 'Error writing output file /dev/full, aborting!\n' 1 -
 t '80 in /dev/full' '' "$DONE" 0 -
-# An output that cannot seek is written from its start.
-on=posix t '80 in /proc/self/comm' 'http://a b\n' "$DONE" 0 -
+# A file of the system's that holds what hrefgen never writes is kept.
+on=posix t '80 in /proc/self/comm' 'http://a b\n' 'Error opening output file /proc/self/comm: it is not an earlier output, aborting!\n' 1 -
 # A reader that goes away, or a file size limit, is a write error like any
 # other; what was written up to the limit (100 KiB) stays.
 on=posix prep='link_lines 20000 && head -c 102400 want >part && ulimit -f 100' t '80 in out' - 'Error writing output file out, aborting!\n' 1 @part

@@ -9,6 +9,10 @@
 needs strace
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
+# An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
+outputs() {
+	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
+}
 on=posix prep='fail_call read 1' t '80 in out' 'http://a b\n' "$READ1" 1 ''
 on=posix prep='link_lines 4096 && fail_call read 2' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
 on=posix prep='long_link_line 70000 65527 && fail_call read 2' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
@@ -24,24 +28,36 @@ on=posix prep='cp in out && fail_call read 3' t '80 in out' 'abc\n' "$NOOUT" 1 =
 # A copy of the input longer than the MiB looked at, whose read past that MiB
 # fails in the comparison: the 18th read, after the look's and 16 of the input's.
 on=posix prep='link_lines 65537 && cp in out && fail_call read 18' t '80 in out' - "$NOOUT" 1 =
-on=posix prep='printf "old\n" >out && fail_call ftruncate 1' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+on=posix prep='outputs && fail_call ftruncate 1' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+# An emptying that the file system ignores (fusefat's, say), which reports success.
+on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
 # open to look (the next openat) is never made.
 on=posix prep='fail_call openat 1 EACCES' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
-# The name comes to lead to another file, 'list', between the look and the
-# open for writing: refused, 'list' kept. The open is held back two seconds,
-# and 'list' renamed over 'out' once the tool holds 'out' open to look (the
-# open for writing is the third openat after the input's: the look, the
-# input's own reader, then it).
-swapped_before_open() {
-	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy &&
-		traced -e trace=openat -e inject=openat:delay_enter=2000000:when=$(($(calls_to_input openat) + 3)) ||
+# The output changes between the look and the open for writing: the name
+# comes to lead to another file, 'list', a list is saved into it, or it is
+# removed: refused, nothing created, the user's list kept. The open for
+# writing, the third openat after the input's (the look, the input's own
+# reader, then it) is held back two seconds, and the change made once the
+# tool holds 'out' open to look.
+# meanwhile N COMMAND: hold back the Nth openat after the input's, and run
+# COMMAND once the tool holds 'out' open.
+meanwhile() {
+	traced -e trace=openat -e inject=openat:delay_enter=2000000:when=$(($(calls_to_input openat) + $1)) ||
 		return
 	{
 		for _ in $(seq 1000); do
-			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { mv list out; break; }
+			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { eval "$2"; break; }
 			sleep 0.01
 		done
 	} &
 }
-on=posix prep=swapped_before_open t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && meanwhile 3 "mv list out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && cat out list >copy && meanwhile 3 "cat list >>out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && meanwhile 3 "rm out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 -
+# A file that appears where the look found none (its stat, the second after
+# the input's open, says so) is never emptied unseen.
+on=posix prep='outputs && rm out && mv list out && fail_call newfstatat 2 ENOENT' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+# A close of the output that fails, as a network file system may report a
+# failed write only then: the second close after the input's open.
+on=posix prep='fail_call close 2' t '80 in out' 'http://a b\n' 'Error writing output file out, aborting!\n' 1 "$AB"

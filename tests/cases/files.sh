@@ -5,7 +5,7 @@ t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 -
 prep='printf old >out' t '80 nope out' - 'Error opening input file nope, aborting!\n' 1 'old'
 t '80 in no/such/out' 'http://a b\n' 'Error opening output file no/such/out, aborting!\n' 1 -
 t '80 in out' '' "$DONE" 0 ''
-prep='printf "old stuff, longer than what replaces it\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep='printf "<a href=\"http://old.example/\">old stuff, longer than what replaces it</a>\\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 prep=': >out' t '80 in out' '' "$DONE" 0 ''
 prep='mkdir sub' check=sub/out t '80 in sub/out' 'http://a b\n' "$DONE" 0 "$AB"
 t '80 %s%n%d %n%s' - 'Error opening input file %s%n%d, aborting!\n' 1 -
@@ -20,4 +20,4 @@ on=posix prep='exec >page' check=page t '80 in /dev/stdout' 'http://a b\n' '' 0 
 prep='printf "<ul>" >page && exec >>page' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
 prep='exec >page && printf "<ul>"' check=page t '80 in page' 'http://a b\n' '' 0 "<ul>$AB$DONE"
 # A standard output open on the file for reading only is no way to write it.
-on=posix prep='printf "old\n" >page && exec 1<page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB"
+on=posix prep='printf "<a href=\"http://x\">y</a>\\n" >page && exec 1<page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB"

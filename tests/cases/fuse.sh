@@ -22,3 +22,12 @@ write_only_view() {
 	mkdir real view && cp in real/in && chmod 666 real/in && bindfs -p a-r real view && as_nobody
 }
 on=posix prep=write_only_view check=real/in t '80 real/in view/in' 'http://a b\n' 'Error opening output file view/in, aborting!\n' 1 =
+# Standard output's own file, named through a bindfs view of its folder,
+# which shows the same inode number, size and time on another device:
+# refused, its earlier content kept, instead of the message written over an
+# anchor line or the anchor lines over the log.
+stdout_view() {
+	mkdir src view && printf 'old log: ' >src/run.log && bindfs src view && stat view/run.log >/dev/null
+}
+prep='stdout_view && exec >src/run.log' check=src/run.log t '80 in view/run.log' 'http://a b\n' '' 1 'Error opening output file view/run.log, aborting!\n'
+prep='stdout_view && exec >>src/run.log' check=src/run.log t '80 in view/run.log' 'http://a b\n' '' 1 'old log: Error opening output file view/run.log, aborting!\n'

@@ -27,25 +27,45 @@ prep=overlay check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M
 prep=overlay check=fs/U/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 -
 prep=copied_up check=fs/U/low t '80 fs/U/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
 prep=copied_up check=fs/U/low t '80 fs/M/low fs/U/low' 'http://a b\n' "$(same fs/U/low)" 1 =
+# A list of the user's only in the lower layer, refused as the output of
+# another list, is not copied up either.
+prep='overlay && printf "http://c d\n" >in2' check=fs/U/low t '80 in2 fs/M/low' 'http://a b\n' 'Error opening output file fs/M/low: it is not an earlier output, aborting!\n' 1 -
 prep='overlay xino=on' check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
 prep='overlay xino=on' check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
 # Two files on two devices with the same inode number, size, permissions and
 # time stamps, each the first file of a fresh tmpfs, are two files.
 two_tmpfs() {
 	mkdir a b && mount -t tmpfs tmpfs a && mount -t tmpfs tmpfs b && cp in a/in &&
-		printf 'old stuff.\n' >b/out && touch -d @1700000000 a/in b/out &&
+		printf '          \n' >b/out && touch -d @1700000000 a/in b/out &&
 		[ "$(stat -c %i.%s.%a a/in)" = "$(stat -c %i.%s.%a b/out)" ]
 }
 prep=two_tmpfs check=b/out t '80 a/in b/out' 'http://a b\n' "$DONE" 0 "$AB"
-# A block device is written from its start. Attach a loop device to 'disk',
-# 512 x's, as 'dev', detached once the tool, which inherits descriptor 9 on
-# it, ends; 'want' is 'disk' with the anchor line of 'in' at its start.
+# A block device that holds nothing but what hrefgen writes is written from
+# its start: a zeroed one. Attach a loop device to 'disk', 512 bytes $1 (NUL
+# bytes by default), as 'dev', detached once the tool, which inherits
+# descriptor 9 on it, ends; 'want' is 'disk' with the anchor line of 'in' at
+# its start.
+# shellcheck disable=SC2120 # prep='loop_device x' passes one
 loop_device() {
-	xs 512 >disk && ln -s "$(losetup -f --show disk)" dev && exec 9<dev &&
-		losetup -d "$(readlink dev)" &&
-		{ printf '%s\n' '<a href="http://a">b</a>'; xs $((512 - 25)); } >want
+	head -c 512 /dev/zero | tr '\0' "${1:-\0}" >disk && ln -s "$(losetup -f --show disk)" dev &&
+		exec 9<dev && losetup -d "$(readlink dev)" &&
+		{ printf '%s\n' '<a href="http://a">b</a>'; tail -c $((512 - 25)) disk; } >want
 }
 on=posix prep=loop_device check=disk t '80 in dev' 'http://a b\n' "$DONE" 0 @want
+on=posix prep='loop_device x' check=disk t '80 in dev' 'http://a b\n' 'Error opening output file dev: it is not an earlier output, aborting!\n' 1 =
+# A device that holds a mounted file system is never written, whatever it
+# holds: 'dev' is the loop device of 'disk', an ext4 file system mounted on 'mnt'.
+mounted_device() {
+	head -c 4M /dev/zero >disk && mkfs.ext4 -q -F disk && mkdir mnt && mount -o loop disk mnt &&
+		ln -s "$(losetup -j disk -O NAME -n)" dev
+}
+on=posix prep=mounted_device check=disk t '80 in dev' 'http://a b\n' 'Error opening output file dev, aborting!\n' 1 =
+# An earlier output in a folder bound read-only cannot be written: refused, kept.
+read_only_folder() {
+	mkdir real ro && printf '<a href="http://x">y</a>\n' >real/out && mount --bind real ro &&
+		mount -o remount,bind,ro ro
+}
+on=posix prep=read_only_folder check=real/out t '80 in ro/out' 'http://a b\n' 'Error opening output file ro/out, aborting!\n' 1 =
 # A second node of one block device is that device: the loop device of
 # loop_device, its list written at its start, and a second node 'dev2' of it.
 two_nodes() {

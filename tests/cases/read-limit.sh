@@ -19,7 +19,7 @@ t "' 'x40 in out" "$LONG" "$READ1" 1 ''
 t '1 in out' "$LONG" "$READ1" 1 ''
 t '-4294967295 in out' "$LONG" "$READ1" 1 ''
 t '0 in out' '' "$READ1" 1 ''
-prep='printf old >out' t '1 in out' '' "$READ1" 1 ''
+prep='printf "<a href=\"http://x\">y</a>\\n" >out' t '1 in out' '' "$READ1" 1 ''
 t '-1 in out' "$LONG" "$NOMEM" 1 -
 t '-1 nope out' - "$NOMEM" 1 -
 prep='printf old >out' t '-40 in out' "$LONG" "$NOMEM" 1 'old'
