@@ -8,7 +8,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 if(WIN32)
 	# The zip is unpacked by hand: the program beside a README for Windows
 	# users, the licence, an example list and the start and end of a web
-	# page, all with CR LF line ends.
+	# page, all with CR LF line ends, and the manual page as text.
 	configure_file(packaging/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(examples/links.txt links.txt @ONLY NEWLINE_STYLE CRLF)
@@ -18,6 +18,7 @@ if(WIN32)
 	install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
 		${PROJECT_BINARY_DIR}/links.txt ${PROJECT_BINARY_DIR}/page-start.html
 		${PROJECT_BINARY_DIR}/page-end.html DESTINATION .)
+	include(cmake/manual-text.cmake)
 	# packaging/release.sh zips what is installed: CPack's zip keeps the
 	# builder's time zone, owner and folder order, so it differs from build
 	# to build.

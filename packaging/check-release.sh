@@ -11,6 +11,7 @@
 #     (the aarch64 one under qemu-aarch64);
 #   - the Windows zip holds hrefgen.exe, README.txt, LICENSE.txt, links.txt and
 #     the page's start and end, its text with CR LF line ends;
+#   - its manual.txt is the manual page rendered afresh from its source;
 #   - the example in README.txt is real: its lines of links.txt are the first
 #     lines of the bundled links.txt, and its anchor lines are what hrefgen.exe,
 #     run under Wine, makes of them and the first lines it makes of the whole.
@@ -127,6 +128,19 @@ check_zip() {
 	done
 }
 
+# Check that the zip $1, unpacked into $unpacked, holds manual.txt as the
+# manual page rendered afresh from doc/hrefgen.1.in (and the release date in
+# CHANGELOG.md) for its version: the same bytes, so no stale copy ships.
+check_manual_text() {
+	local version fresh=$unpacked/manual-fresh.txt
+	version=$(basename "$1" -win64.zip) && version=${version#hrefgen-}
+	[ -f "$unpacked/manual.txt" ] || { echo "manual.txt missing from $1"; return 1; }
+	cmake -DSOURCE_DIR="$PWD" -DVERSION="$version" -DTEXT="$fresh" -P cmake/manual-text.cmake || return 1
+	echo "--- manual.txt in $1: $(wc -l <"$unpacked/manual.txt") lines, the manual page of $version rendered"
+	cmp -s "$fresh" "$unpacked/manual.txt" ||
+		{ echo "manual.txt in $1 is not doc/hrefgen.1.in rendered afresh"; diff "$fresh" "$unpacked/manual.txt" | head -n 20; return 1; }
+}
+
 # Print the indented block of README.txt that follows the line "$1", without
 # its indent, its line ends or the blank lines around it.
 example_block() {
@@ -230,6 +244,7 @@ pty_feed=build/ci/tests/pty_feed
 for deb in "$dist"/hrefgen_*.deb; do check_libc6 "$deb" && lint_deb "$deb" || exit 1; done
 for archive in "$dist"/hrefgen-*-linux-*.tar.gz; do check_archive "$archive" || exit 1; done
 check_zip "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
+check_manual_text "$(ls $dist/hrefgen-*-win64.zip)" || exit 1
 tests/wine.sh --start || exit 1
 check_example && check_pages
 status=$?
