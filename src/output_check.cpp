@@ -83,6 +83,13 @@ constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 constexpr std::string_view anchor_end = "</a>";
 constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 
+// Tell whether line holds no CR and no NUL byte, each looked for with memchr.
+[[nodiscard]] bool holds_no_cr_or_nul(std::string_view line)
+{
+	return line.find('\r') == std::string_view::npos &&
+	       line.find('\0') == std::string_view::npos;
+}
+
 // Tell whether line, its LF taken off, is an anchor line as hrefgen writes it,
 // ended by LF or CR LF. Its text may end in CR, as a CR LF list read on POSIX
 // leaves it; a CR anywhere else ends a line of a list with CR line ends.
@@ -95,7 +102,7 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	line.remove_suffix(anchor_end.size());
 	if (line.ends_with('\r'))
 		line.remove_suffix(1);
-	return line.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos;
+	return holds_no_cr_or_nul(line);
 }
 
 // Tell whether line, the last one and without its LF, is the start of an
@@ -106,8 +113,7 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 		line.remove_suffix(1);
 	if (line.size() < anchor_start.size())
 		return anchor_start.starts_with(line);
-	return line.starts_with(anchor_start) &&
-	       line.find_first_of(std::string_view("\r\0", 2)) == std::string_view::npos;
+	return line.starts_with(anchor_start) && holds_no_cr_or_nul(line);
 }
 
 // Tell whether the start of a file holds nothing but what hrefgen writes:
