@@ -44,15 +44,13 @@ constexpr std::string_view anchor_start = "<a href=\"http://";
 	return std::ferror(reader) == 0;
 }
 
-enum class Sameness : std::uint8_t { different, same, unknown };
-
 // Compare the output, whose first start_length bytes are in output_start
 // (all of it when fewer than look_size) and whose reader stands after them,
 // with the input's bytes from its start: the same when neither is empty and
 // they agree as far as both go. Unknown when a read fails, which is never
 // taken for a difference.
-[[nodiscard]] Sameness compare(std::size_t start_length, std::FILE *output_reader,
-                               std::FILE *input_reader)
+[[nodiscard]] Answer compare(std::size_t start_length, std::FILE *output_reader,
+                             std::FILE *input_reader)
 {
 	for (std::size_t offset = 0;;) {
 		const char *output_bytes = output_chunk;
@@ -62,19 +60,19 @@ enum class Sameness : std::uint8_t { different, same, unknown };
 			output_count = std::min(chunk_size, start_length - offset);
 		} else if (start_length == look_size &&
 		           !read_up_to(output_reader, output_chunk, chunk_size, output_count)) {
-			return Sameness::unknown;
+			return Answer::unknown;
 		}
 		std::size_t input_count = 0;
 		if (!read_up_to(input_reader, input_chunk, chunk_size, input_count))
-			return Sameness::unknown;
+			return Answer::unknown;
 		const std::size_t common = std::min(output_count, input_count);
 		if (common == 0)
-			return offset > 0 ? Sameness::same : Sameness::different;
+			return offset > 0 ? Answer::yes : Answer::no;
 		if (std::memcmp(output_bytes, input_chunk, common) != 0)
-			return Sameness::different;
+			return Answer::no;
 		// A chunk comes short only at the end of its file.
 		if (common < chunk_size)
-			return Sameness::same;
+			return Answer::yes;
 		offset += common;
 	}
 }
@@ -137,13 +135,11 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	return true;
 }
 
-// Judge the output's file, which looked reads from its start, against the
-// input: is_input, cannot_open, or opened when it is not the input, its
-// first MiB then in output_start, its length in start_length.
-[[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path,
-                                 std::size_t &start_length)
+// What the answer to "is the output the input?" makes of the output: a
+// refusal unless the answer is no.
+[[nodiscard]] OutputResult as_input(Answer same)
 {
-	switch (is_same_file(looked, input)) {
+	switch (same) {
 	case Answer::yes:
 		return OutputResult::is_input;
 	case Answer::unknown:
@@ -151,6 +147,18 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	case Answer::no:
 		break;
 	}
+	return OutputResult::opened;
+}
+
+// Judge the output's file, which looked reads from its start, against the
+// input: is_input, cannot_open, or opened when it is not the input, its
+// first MiB then in output_start, its length in start_length.
+[[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path,
+                                 std::size_t &start_length)
+{
+	const OutputResult verdict = as_input(is_same_file(looked, input));
+	if (verdict != OutputResult::opened)
+		return verdict;
 	if (!read_up_to(looked, output_start, look_size, start_length))
 		return OutputResult::cannot_open;
 	std::FILE *input_reader = nullptr;
@@ -165,17 +173,9 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	case Again::unreadable:
 		return OutputResult::cannot_open;
 	}
-	const Sameness sameness = compare(start_length, looked, input_reader);
+	const Answer same = compare(start_length, looked, input_reader);
 	(void)std::fclose(input_reader);
-	switch (sameness) {
-	case Sameness::same:
-		return OutputResult::is_input;
-	case Sameness::unknown:
-		return OutputResult::cannot_open;
-	case Sameness::different:
-		break;
-	}
-	return OutputResult::opened;
+	return as_input(same);
 }
 
 // Tell whether two looks at a file saw it the same.
