@@ -4,39 +4,36 @@
 # read under its own number (the stream reads 64 KiB at a time); a write
 # that fails in the read loop, which ends the run at once; and whatever fails
 # while the output is looked at, compared with the input or emptied, which
-# leaves nothing known of it: refused, both files kept. (Memcheck's preset
-# leaves this topic out: its own system calls would be counted.)
-needs strace
+# leaves nothing known of it: refused, both files kept.
+needs strace own-syscalls
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
-on=posix prep='fail_call read 1' t '80 in out' 'http://a b\n' "$READ1" 1 ''
-on=posix prep='link_lines 4096 && fail_call read 2' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
-on=posix prep='long_link_line 70000 65527 && fail_call read 2' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='long_link_line 140000 131063 && fail_call read 3' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='fail_call read 2' t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read 2' t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read 2' t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
-on=posix prep='fail_call read 2' t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
-on=posix prep='link_lines 20000 && fail_call read 2' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
+on=posix prep='fail_call read in' t '80 in out' 'http://a b\n' "$READ1" 1 ''
+on=posix prep='link_lines 4096 && fail_call read in end' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
+on=posix prep='long_link_line 70000 65527 && fail_call read in 65536' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix prep='long_link_line 140000 131063 && fail_call read in 131072' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
+on=posix prep='fail_call read in end' t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
+on=posix prep='link_lines 20000 && never_call read in 65536' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
 # The output's first read (the look), the input's (the comparison), the emptying.
-on=posix prep='printf "old\n" >out && fail_call read 1' t '80 in out' 'abc\n' "$NOOUT" 1 =
-on=posix prep='cp in out && fail_call read 3' t '80 in out' 'abc\n' "$NOOUT" 1 =
+on=posix prep='printf "old\n" >out && fail_call read out' t '80 in out' 'abc\n' "$NOOUT" 1 =
+on=posix prep='cp in out && fail_call read in' t '80 in out' 'abc\n' "$NOOUT" 1 =
 # A copy of the input longer than the MiB looked at, whose read past that MiB
-# fails in the comparison: the 18th read, after the look's and 16 of the input's.
-on=posix prep='link_lines 65537 && cp in out && fail_call read 18' t '80 in out' - "$NOOUT" 1 =
-on=posix prep='printf "old\n" >out && fail_call ftruncate 1' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+# fails in the comparison.
+on=posix prep='link_lines 65537 && cp in out && fail_call read in 1048576' t '80 in out' - "$NOOUT" 1 =
+on=posix prep='printf "old\n" >out && fail_call ftruncate out' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
-# open to look (the next openat) is never made.
-on=posix prep='fail_call openat 1 EACCES' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
+# open to look (a second open of 'in') is never made.
+on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
 # The name comes to lead to another file, 'list', between the look and the
-# open for writing: refused, 'list' kept. The open is held back two seconds,
-# and 'list' renamed over 'out' once the tool holds 'out' open to look (the
-# open for writing is the third openat after the input's: the look, the
-# input's own reader, then it).
+# open for writing: refused, 'list' kept. The open for writing (the open of
+# 'out' after the look's) is held back two seconds, and 'list' renamed over
+# 'out' once the tool holds 'out' open to look.
 swapped_before_open() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy &&
-		traced -e trace=openat -e inject=openat:delay_enter=2000000:when=$(($(calls_to_input openat) + 3)) ||
-		return
+		delay_call openat out again 2000000 || return
 	{
 		for _ in $(seq 1000); do
 			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { mv list out; break; }
