@@ -8,7 +8,8 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXE
 if(WIN32)
 	# The zip is unpacked by hand: the program beside a README for Windows
 	# users, the licence, an example list and the start and end of a web
-	# page, all with CR LF line ends.
+	# page, all with CR LF line ends. packaging/release.sh zips what is
+	# installed, in the order installed, and check-release.sh expects it.
 	configure_file(packaging/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(examples/links.txt links.txt @ONLY NEWLINE_STYLE CRLF)
@@ -18,9 +19,8 @@ if(WIN32)
 	install(FILES ${PROJECT_BINARY_DIR}/README.txt ${PROJECT_BINARY_DIR}/LICENSE.txt
 		${PROJECT_BINARY_DIR}/links.txt ${PROJECT_BINARY_DIR}/page-start.html
 		${PROJECT_BINARY_DIR}/page-end.html DESTINATION .)
-	# packaging/release.sh zips what is installed: CPack's zip keeps the
-	# builder's time zone, owner and folder order, so it differs from build
-	# to build.
+	# Not CPack's zip: it keeps the builder's time zone, owner and folder
+	# order, so it differs from build to build.
 	return()
 else()
 	# The manual page and the changelog carry the version; Debian wants both
@@ -43,16 +43,26 @@ else()
 	endforeach()
 	add_custom_target(compressed_documents ALL DEPENDS hrefgen.1.gz changelog.gz)
 
-	install(TARGETS hrefgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 	# A stripped install (cmake --install --strip, and the .deb) also drops the
-	# compiler's .comment and .note sections, as Debian's own packages do.
-	install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-		execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-			\"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/hrefgen\")
-	endif()")
+	# compiler's .comment and .note sections of hrefgen in the folder $1, as
+	# Debian's own packages do; the options after it are install()'s.
+	function(hrefgen_install_program folder)
+		install(TARGETS hrefgen RUNTIME DESTINATION ${folder} ${ARGN})
+		install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+			execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+				\"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/hrefgen\")
+		endif()" ${ARGN})
+	endfunction()
+	hrefgen_install_program(${CMAKE_INSTALL_BINDIR})
 	install(FILES ${PROJECT_BINARY_DIR}/hrefgen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 	install(FILES README.md ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
 		DESTINATION ${CMAKE_INSTALL_DOCDIR})
+	# The archive for any Linux distribution, which packaging/release.sh makes
+	# of an install of this component alone (of a static build): one folder
+	# with the program, its manual page, the README and the licence.
+	hrefgen_install_program(. COMPONENT archive EXCLUDE_FROM_ALL)
+	install(FILES ${PROJECT_BINARY_DIR}/hrefgen.1 README.md LICENSE DESTINATION .
+		COMPONENT archive EXCLUDE_FROM_ALL)
 	set(CPACK_GENERATOR DEB)
 endif()
 
