@@ -48,7 +48,8 @@ dist_build() {
 # and their time SOURCE_DATE_EPOCH; print their names in that folder.
 installed() {
 	local file
-	while IFS= read -r file; do
+	# The manifest's last line has no newline.
+	while IFS= read -r file || [ -n "$file" ]; do
 		if [ -x "$file" ]; then chmod 755 "$file"; else chmod 644 "$file"; fi
 		touch -d "@$SOURCE_DATE_EPOCH" "$file"
 		echo "${file#"$1"/./}"
