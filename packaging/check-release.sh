@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Check the release files that packaging/release.sh built into build/dist, as
 # Debian, a user of any Linux distribution and a Windows user meet them:
-#   - each Debian package depends on the least libc6 that its hrefgen needs:
-#     libc6 (>= x.y), x.y being the highest GLIBC_ version among the C
-#     library's symbols that hrefgen uses (so that every system whose C library
-#     runs it can install it);
+#   - each Debian package depends on the least libc6 that its hrefgen needs
+#     (cmake/glibc-need.cmake), so that every system whose C library runs it
+#     can install it, and that its hrefgen needs the C library alone;
 #   - lintian --pedantic --display-info passes each Debian package without a word;
 #   - each Linux archive holds one folder with what its static build installs
 #     for it (cmake/packaging.cmake); its hrefgen is static, and passes the
@@ -21,7 +20,7 @@
 #
 # usage: packaging/check-release.sh
 #        packaging/check-release.sh --deb   the Debian packages alone (release.sh --deb)
-# Needs dpkg-dev (with its binutils, for readelf), lintian, file, qemu-user
+# Needs cmake, dpkg-dev (with its binutils, for readelf), lintian, file, qemu-user
 # for the aarch64 archive, Wine (wine64) for the example and chromium.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
@@ -29,31 +28,14 @@ dist=build/dist
 unpacked=build/dist-unpacked
 
 # Check that the Debian package $1 depends on libc6 (>= x.y), where x.y is the
-# least glibc release that its hrefgen runs on: the highest version among the
-# GLIBC_x.y versions of the symbols it takes from the C library (weak ones too:
-# the loader wants every version named), or 2.36 when it needs
-# GLIBC_ABI_DT_RELR (packed relative relocations, new in glibc 2.36). The
-# binary is read with readelf, which reads any architecture's.
+# least glibc release that its hrefgen runs on (cmake/glibc-need.cmake), and
+# that it needs no other library.
 check_libc6() {
-	local dir binary needs need symbol odd depends needed libc6
+	local dir binary need depends needed libc6
 	dir=$(mktemp -d)
 	dpkg-deb -x "$1" "$dir" || { rm -rf "$dir"; return 1; }
 	binary=$dir/usr/bin/hrefgen
-	# One line "VERSION SYMBOL" for each undefined symbol with a GLIBC_ version.
-	needs=$(readelf --dyn-syms -W "$binary" | awk '{
-		undefined = 0
-		for (i = 1; i <= NF; i++) {
-			if ($i == "UND") undefined = 1
-			else if (undefined && $i ~ /@GLIBC_[0-9]/) {
-				split($i, part, "@GLIBC_"); print part[2], part[1]
-			}
-		}
-	}')
-	if readelf -V -W "$binary" | grep -q 'Name: GLIBC_ABI_DT_RELR '; then
-		needs=$(printf '%s\n' "$needs" "2.36 GLIBC_ABI_DT_RELR")
-	fi
-	odd=$(readelf -V -W "$binary" | sed -n 's/.*Name: \(GLIBC_[^ ]*\) .*/\1/p' |
-		grep -v -e '^GLIBC_[0-9][0-9.]*$' -e '^GLIBC_ABI_DT_RELR$' | tr '\n' ' ')
+	need=$(cmake -DBINARY="$binary" -P cmake/glibc-need.cmake) || { rm -rf "$dir"; return 1; }
 	depends=$(dpkg-deb -f "$1" Depends)
 	needed=$(readelf -d -W "$binary" | sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' | tr '\n' ' ')
 	rm -rf "$dir"
@@ -62,14 +44,10 @@ check_libc6() {
 	# longer to convert.
 	[ "$needed" = "libc.so.6 " ] ||
 		{ echo "$1: its hrefgen should need the C library alone, not ${needed% }"; return 1; }
-	[ -z "$odd" ] ||
-		{ echo "$1: its hrefgen needs ${odd% }, whose glibc release this check does not know"; return 1; }
-	read -r need symbol < <(sed '/^$/d' <<<"$needs" | sort -V -k1,1 | tail -n 1)
-	[ -n "${need:-}" ] || { echo "$1: its hrefgen takes no versioned symbol from the C library"; return 1; }
 	libc6=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ *$//' | grep -E '^libc6([ :(]|$)')
-	echo "--- $1: Depends: $depends; hrefgen needs glibc $need ($symbol)"
+	echo "--- $1: Depends: $depends; hrefgen needs glibc $need"
 	[ "$libc6" = "libc6 (>= $need)" ] || {
-		echo "$1 should depend on libc6 (>= $need), the least that its hrefgen needs (for $symbol), not on '${libc6:-no libc6}'"
+		echo "$1 should depend on libc6 (>= $need), the least that its hrefgen needs, not on '${libc6:-no libc6}'"
 		return 1
 	}
 }
