@@ -20,13 +20,8 @@ endif()
 # The cross C library ships no symbols file, only a shlibs file that asks for
 # the version it was built from (libc6 (>= 2.36) on Debian 12), which is more
 # than the binary needs and refuses older systems that would run it. So the
-# libc6 version is the binary's own need, as a symbols file would give it: the
-# highest GLIBC_x.y version node that it requires of the C library's libraries
-# (the Version References that objdump -p shows), each node being the glibc
-# release that brought it; GLIBC_ABI_DT_RELR, needed by a binary linked with
-# packed relative relocations, came with glibc 2.36. Debian's symbols file
-# raises sysconf to 2.34 whatever its node, which changes nothing here: since
-# glibc 2.34 every binary needs __libc_start_main@GLIBC_2.34.
+# libc6 version is the binary's own need, as a symbols file would give it
+# (cmake/glibc-need.cmake).
 if(CPACK_HREFGEN_CROSS_LIBRARIES)
 	set(work "${CPACK_PACKAGE_DIRECTORY}/shlibdeps")
 	file(MAKE_DIRECTORY "${work}/debian")
@@ -40,35 +35,8 @@ if(CPACK_HREFGEN_CROSS_LIBRARIES)
 	string(REGEX REPLACE "^shlibs:Depends=" "" depends "${depends}")
 	string(REPLACE ":${CPACK_DEBIAN_PACKAGE_ARCHITECTURE}" "" depends "${depends}")
 
-	execute_process(COMMAND "${CPACK_HREFGEN_OBJDUMP}" -p "${CPACK_HREFGEN_BINARY}"
-		OUTPUT_VARIABLE headers RESULT_VARIABLE failed ERROR_VARIABLE errors)
-	if(failed)
-		message(FATAL_ERROR "${CPACK_HREFGEN_OBJDUMP} -p ${CPACK_HREFGEN_BINARY} failed: ${errors}")
-	endif()
-	string(FIND "${headers}" "Version References:" references)
-	set(nodes "")
-	if(references GREATER_EQUAL 0)
-		string(SUBSTRING "${headers}" ${references} -1 references)
-		string(REGEX MATCHALL "[ \t]GLIBC_[A-Za-z0-9_.]+" nodes "${references}")
-	endif()
-	set(glibc "")
-	foreach(node IN LISTS nodes)
-		string(STRIP "${node}" node)
-		if(node MATCHES "^GLIBC_([0-9]+(\\.[0-9]+)+)$")
-			set(version "${CMAKE_MATCH_1}")
-		elseif(node STREQUAL "GLIBC_ABI_DT_RELR")
-			set(version 2.36)
-		else()
-			message(FATAL_ERROR "${CPACK_HREFGEN_BINARY} needs the C library's ${node}, "
-				"whose glibc release is not known here: add it to ${CMAKE_CURRENT_LIST_FILE}")
-		endif()
-		if(version VERSION_GREATER glibc)
-			set(glibc "${version}")
-		endif()
-	endforeach()
-	if(glibc STREQUAL "")
-		message(FATAL_ERROR "${CPACK_HREFGEN_BINARY} needs no GLIBC_ version node: is it dynamic?")
-	endif()
+	include("${CPACK_HREFGEN_SOURCE_DIR}/cmake/glibc-need.cmake")
+	hrefgen_glibc_need("${CPACK_HREFGEN_BINARY}" "${CPACK_HREFGEN_READELF}" glibc)
 	# The versioned libc6 that the shlibs file gave takes the binary's version.
 	string(REPLACE ", " ";" depends "${depends}")
 	set(versioned_libc6 "^libc6 \\(>= [^)]+\\)$")

@@ -9,6 +9,8 @@ if(WIN32)
 	# The zip is unpacked by hand: the program beside a README for Windows
 	# users, the licence, an example list and the start and end of a web
 	# page, all with CR LF line ends, and the manual page as text.
+	# packaging/release.sh zips what is installed, in the order installed,
+	# and check-release.sh expects it.
 	configure_file(packaging/windows/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
 	configure_file(examples/links.txt links.txt @ONLY NEWLINE_STYLE CRLF)
@@ -19,9 +21,8 @@ if(WIN32)
 		${PROJECT_BINARY_DIR}/links.txt ${PROJECT_BINARY_DIR}/page-start.html
 		${PROJECT_BINARY_DIR}/page-end.html DESTINATION .)
 	include(cmake/manual-text.cmake)
-	# packaging/release.sh zips what is installed: CPack's zip keeps the
-	# builder's time zone, owner and folder order, so it differs from build
-	# to build.
+	# Not CPack's zip: it keeps the builder's time zone, owner and folder
+	# order, so it differs from build to build.
 	return()
 else()
 	# The manual page and the changelog carry the version; Debian wants both
@@ -44,16 +45,26 @@ else()
 	endforeach()
 	add_custom_target(compressed_documents ALL DEPENDS hrefgen.1.gz changelog.gz)
 
-	install(TARGETS hrefgen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 	# A stripped install (cmake --install --strip, and the .deb) also drops the
-	# compiler's .comment and .note sections, as Debian's own packages do.
-	install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-		execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-			\"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/hrefgen\")
-	endif()")
+	# compiler's .comment and .note sections of hrefgen in the folder $1, as
+	# Debian's own packages do; the options after it are install()'s.
+	function(hrefgen_install_program folder)
+		install(TARGETS hrefgen RUNTIME DESTINATION ${folder} ${ARGN})
+		install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+			execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+				\"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${folder}/hrefgen\")
+		endif()" ${ARGN})
+	endfunction()
+	hrefgen_install_program(${CMAKE_INSTALL_BINDIR})
 	install(FILES ${PROJECT_BINARY_DIR}/hrefgen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 	install(FILES README.md ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
 		DESTINATION ${CMAKE_INSTALL_DOCDIR})
+	# The archive for any Linux distribution, which packaging/release.sh makes
+	# of an install of this component alone (of a static build): one folder
+	# with the program, its manual page, the README and the licence.
+	hrefgen_install_program(. COMPONENT archive EXCLUDE_FROM_ALL)
+	install(FILES ${PROJECT_BINARY_DIR}/hrefgen.1 README.md LICENSE DESTINATION .
+		COMPONENT archive EXCLUDE_FROM_ALL)
 	set(CPACK_GENERATOR DEB)
 endif()
 
@@ -83,7 +94,7 @@ endif()
 if(NOT HREFGEN_STATIC AND CMAKE_CROSSCOMPILING)
 	set(CPACK_HREFGEN_CROSS_LIBRARIES ${CMAKE_FIND_ROOT_PATH}/lib)
 	set(CPACK_HREFGEN_BINARY ${PROJECT_BINARY_DIR}/hrefgen)
-	set(CPACK_HREFGEN_OBJDUMP ${CMAKE_OBJDUMP})
+	set(CPACK_HREFGEN_READELF ${CMAKE_READELF})
 elseif(NOT HREFGEN_STATIC)
 	set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()

@@ -3,15 +3,17 @@
 # commit in any folder and at any time:
 #   hrefgen_VERSION_amd64.deb             the Debian package for x86-64
 #   hrefgen_VERSION_arm64.deb             the Debian package for 64-bit ARM
-#   hrefgen-VERSION-linux-x86_64.tar.gz   for any Linux distribution on x86-64: a
-#                                         static binary, the manual page, the
-#                                         README and the licence
+#   hrefgen-VERSION-linux-x86_64.tar.gz   for any Linux distribution on x86-64,
+#                                         with a static binary
 #   hrefgen-VERSION-linux-aarch64.tar.gz  the same for 64-bit ARM
 #   hrefgen.exe                           the Windows binary, stripped
 #   hrefgen-VERSION-win64.zip             the Windows zip
 #   SHA256SUMS                            their checksums, for sha256sum -c
+# What the archives and the zip hold is what their builds install
+# (cmake/packaging.cmake), in the order installed.
 #
 # usage: packaging/release.sh
+#        packaging/release.sh --deb   only the Debian package for this machine
 # Needs g++-mingw-w64-x86-64-posix, g++-aarch64-linux-gnu, dpkg-dev, file and
 # zip. Every time stamp is SOURCE_DATE_EPOCH, the commit's own time unless it
 # is set.
@@ -38,7 +40,20 @@ quietly() {
 # release file.
 dist_build() {
 	quietly cmake --preset "$2" -B "build/$1" --fresh -DBUILD_TESTING=OFF "${@:3}" &&
-		quietly cmake --build "build/$1"
+		quietly cmake --build "build/$1" --parallel "$(nproc)"
+}
+
+# Make the files that an install into folder $1 wrote (as listed in the
+# install manifest $2, in its order) rw-r--r--, or rwxr-xr-x for a program,
+# and their time SOURCE_DATE_EPOCH; print their names in that folder.
+installed() {
+	local file
+	# The manifest's last line has no newline.
+	while IFS= read -r file || [ -n "$file" ]; do
+		if [ -x "$file" ]; then chmod 755 "$file"; else chmod 644 "$file"; fi
+		touch -d "@$SOURCE_DATE_EPOCH" "$file"
+		echo "${file#"$1"/./}"
+	done <"$2"
 }
 windows=build/dist-windows
 
@@ -52,16 +67,20 @@ linux_release() {
 	(cd "$build" && quietly cpack -G DEB)
 	cp "$build"/packages/hrefgen_*.deb "$dist/"
 	dist_build "$1-static" "$2" -DHREFGEN_STATIC=ON
-	quietly cmake --install "$static" --prefix "$PWD/$stage/$1" --strip
 	local name
 	name=hrefgen-$(cat "$static/VERSION")-linux-$(cat "$static/PROCESSOR")
-	mkdir "$stage/$name"
-	cp "$stage/$1/bin/hrefgen" "$static/hrefgen.1" README.md LICENSE "$stage/$name/"
-	chmod 755 "$stage/$name" "$stage/$name/hrefgen"
-	chmod 644 "$stage/$name"/{hrefgen.1,README.md,LICENSE}
+	quietly cmake --install "$static" --component archive --prefix "$PWD/$stage/$name" --strip
+	installed "$PWD/$stage/$name" "$static/install_manifest_archive.txt" >/dev/null
+	chmod 755 "$stage/$name"
 	tar -C "$stage" --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 \
 		--numeric-owner --format=gnu -cf - "$name" | gzip -9n >"$dist/$name.tar.gz"
 }
+if [ "${1:-}" = --deb ]; then
+	dist_build dist-linux release
+	(cd build/dist-linux && quietly cpack -G DEB)
+	cp build/dist-linux/packages/hrefgen_*.deb "$dist/"
+	exit
+fi
 linux_release dist-linux release
 linux_release dist-linux-arm64 linux-arm64
 
@@ -70,14 +89,8 @@ linux_release dist-linux-arm64 linux-arm64
 dist_build dist-windows windows
 quietly cmake --install "$windows" --prefix "$PWD/$stage/windows" --strip
 version=$(cat "$windows/VERSION")
-zip_files=(hrefgen.exe README.txt LICENSE.txt links.txt page-start.html page-end.html)
-(
-	cd "$stage/windows"
-	chmod 644 "${zip_files[@]}"
-	chmod 755 hrefgen.exe
-	touch -d "@$SOURCE_DATE_EPOCH" "${zip_files[@]}"
-	zip -q -X -D "../hrefgen-$version-win64.zip" "${zip_files[@]}"
-)
+mapfile -t zip_files < <(installed "$PWD/$stage/windows" "$windows/install_manifest.txt")
+(cd "$stage/windows" && zip -q -X -D "../hrefgen-$version-win64.zip" "${zip_files[@]}")
 cp "$stage/windows/hrefgen.exe" "$stage/hrefgen-$version-win64.zip" "$dist/"
 rm -rf "$stage"
 

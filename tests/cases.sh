@@ -22,23 +22,31 @@
 #     prep=SHELL   commands run in the case folder just before hrefgen, in its
 #                  shell: the fixtures below and a topic's own
 #     check=FILE   the file that OUTPUT is about, instead of 'out'
-#     on=PLATFORM  a case of that platform only; on the other it is no case
-#   needs WORD...  at the top of a topic file: what all its cases need, out of
+#     on=PLATFORM  a case of that platform only; on the other it is skipped
+#   needs WORD...  at the top of a topic file: what all its cases need, the one
+#   way to leave cases out. Of the machine:
 #     mounts   root, allowed to mount and attach loop devices, and asked to
 #              with HREFGEN_TEST_MOUNTS=1 (as CI does); what a case mounts in
 #              its folder is undone after it
 #     fuse     /dev/fuse, bindfs and fuse-overlayfs
-#     strace   strace, allowed to trace (fail_call)
+#     strace   strace, allowed to trace (fail_call, never_call, delay_call)
 #     terminal a pseudo-terminal, and tests/pty_feed built beside hrefgen or
 #              named by HREFGEN_PTY_FEED (terminal, terminal_eof)
 #   A topic that lacks one is skipped with its reason (status 77, a skip to
 #   CTest), or fails when HREFGEN_REQUIRE_ALL=1; tests/install-deps.sh
-#   installs every tool.
+#   installs every tool. Of the build, which HREFGEN_CASES_BUILD names
+#   (native by default; CTest sets it: sanitizers, memcheck, emulator):
+#     own-syscalls   no memcheck, whose own calls and descriptors would disturb
+#     native-memory  a native build: under an emulator or the sanitizers a
+#                    memory limit would measure their own needs
+#     native-speed   no memcheck, which would take too long
+#   A topic that its build cannot run is skipped, saying why, whatever is required.
 # The exit status is 1 when a case failed, else 77 when a topic was skipped,
 # else 0. On windows every newline expected on standard output or in the
 # output is CR LF, as the text mode writes it. Names in messages are UTF-8
 # bytes on every platform and in every code page.
 set -u
+build=${HREFGEN_CASES_BUILD:-native}
 only=
 if [ "${1:-}" = --topic ]; then
 	only=$2
@@ -114,31 +122,117 @@ as_nobody() {
 	wrap=("${as[@]}" "${wrap[@]}")
 }
 
-# fail_call CALL N ERROR: the Nth system call CALL after the one that opens
-# the input (read, openat, ftruncate...) fails with ERROR (EIO by default).
+# Fault injection with strace names a call by what it does, not by its number:
+#   CALL FILE [WHERE]  the first system call CALL on FILE: for a call on a
+#                      descriptor, one that strace shows for FILE's path; for
+#                      an open, one that opens FILE. WHERE is a number of
+#                      bytes, the first such call at or after that offset in
+#                      the file; 'end', at or after the file's size as the
+#                      case starts; or 'again', the first after the first.
+# fail_call CALL FILE [WHERE] [ERROR]: that call fails with ERROR (EIO by
+# default). The case fails when the tool never makes it: a call misnamed
+# (fstat, where the C library calls newfstatat) fails no call unseen.
 fail_call() {
-	traced -e trace="$1" -e inject="$1":error="${3:-EIO}":when=$(($(calls_to_input "$1") + $2))
+	local call=$1 file=$2 where=0 number
+	shift 2
+	[[ ${1:-} =~ ^([0-9]+|end|again)$ ]] && { where=$1; shift; }
+	number=$(call_number "$call" "$file" "$where") || return
+	traced -e trace="$call" -e inject="$call":error="${1:-EIO}":when="$number"
+	echo "made $call $file $where" >"$work/trace-check"
+}
+
+# never_call CALL FILE [WHERE]: the case fails when the tool makes that call:
+# the run ends, say, before it would.
+never_call() {
+	traced -e trace="$1,openat,lseek"
+	echo "never $1 $2 ${3:-0}" >"$work/trace-check"
+}
+
+# delay_call CALL FILE [WHERE] MICROSECONDS: that call is held back so long
+# before it is made; the case fails when the tool never makes it.
+delay_call() {
+	local call=$1 file=$2 where=0 number
+	shift 2
+	[[ $# -lt 2 ]] || { where=$1; shift; }
+	number=$(call_number "$call" "$file" "$where") || return
+	traced -e trace="$call" -e inject="$call":delay_enter="$1":when="$number"
+	echo "made $call $file $where" >"$work/trace-check"
 }
 
 # LeakSanitizer cannot work under a tracer: a traced run goes without it.
 without_leak_check=ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0
 
-# Run the tool under strace with the options $@, for its fault injection.
+# Run the tool under strace with the options $@, its descriptors shown with
+# their paths, into the trace that the case is checked against.
 traced() {
-	wrap=(env "$without_leak_check" strace -qq -o /dev/null "$@" "${wrap[@]}")
+	wrap=(env "$without_leak_check" strace -qq -y -o "$work/trace" "$@" "${wrap[@]}")
 }
 
-# The number of system calls $1 that the tool makes up to the one that opens
-# its input, counted once.
-calls_to_input() {
-	local count=$work/calls-to-input-$1
-	[ -s "$count" ] ||
-		env "$without_leak_check" strace -qq -o "$work/calls" \
-			-e trace="$1,openat,open" "${tool[@]}" 80 "$work/marker" "$work/nothing" >/dev/null 2>&1
-	[ -s "$count" ] || awk -v call="$1(" -v marker="$work/marker" \
-		'index($0, call) == 1 { n++ } index($0, marker) { print n + 0; exit }' "$work/calls" >"$count"
-	[ -s "$count" ] || { echo "calls_to_input: the tool never opened its input under strace" >&2; return 1; }
-	cat "$count"
+# Print which call CALL, counting all of them, is the one that CALL FILE WHERE
+# names in the trace $4 of a run in folder $5; print nothing when none is.
+# With $6 = made, the one that strace failed or held back, wherever.
+find_call() {
+	local where=$3
+	[ "$where" != end ] || where=$(stat -L -c %s "$5/$2") || return
+	awk -v call="$1" -v file="$2" -v where="$where" -v dir="$5" -v made="${6:-}" '
+		# The path of descriptor text "N<PATH>", relative to the case folder.
+		function path_of(fd) {
+			sub(/^[0-9]+</, "", fd); sub(/>.*$/, "", fd)
+			return index(fd, dir "/") == 1 ? substr(fd, length(dir) + 2) : fd
+		}
+		{
+			n = split($0, part, " = "); result = part[n]; fd = substr($0, index($0, "(") + 1)
+		}
+		# Offsets, by descriptor: an open starts at 0, a seek says where it went.
+		/^(open|openat)\(/ && result ~ /^[0-9]+</ { split(result, r, "<"); offset[r[1]] = 0 }
+		/^lseek\(/ && result ~ /^[0-9]+$/ { split(fd, r, "<"); offset[r[1]] = result + 0 }
+		index($0, call "(") != 1 { next }
+		{ calls++ }
+		# An open, or a call on a name (newfstatat(AT_FDCWD, "out", ...)), names
+		# its path, as given or as opened; another call its descriptor.
+		call ~ /^open/ || fd ~ /^AT_FDCWD(<[^>]*>)?, "/ {
+			given = $0; sub(/^[^"]*"/, "", given); sub(/".*$/, "", given)
+			if (given != file && !(result ~ /^[0-9]+</ && path_of(result) == file)) next
+		}
+		call !~ /^open/ && fd !~ /^AT_FDCWD(<[^>]*>)?, "/ {
+			if (fd !~ /^[0-9]+</ || path_of(fd) != file) next
+			split(fd, r, "<")
+			at = offset[r[1]] + 0
+			if (result ~ /^[0-9]+$/ && call ~ /^(read|write)$/) offset[r[1]] = at + result
+		}
+		made { if ($0 ~ /\((INJECTED|DELAYED)\)$/) { print calls; exit } next }
+		where == "again" { if (seen++) { print calls; exit } next }
+		at + 0 >= where + 0 { print calls; exit }
+	' "$4"
+}
+
+# The number of the call that CALL FILE WHERE names, counting all calls CALL:
+# found in a run of the tool under strace, as the case will run it, in a copy
+# of the case folder.
+call_number() {
+	local probe=$work/probe number
+	rm -rf "$probe" && cp -a . "$probe" || return
+	(cd "$probe" && env "$without_leak_check" strace -qq -y -o "$work/probe-trace" \
+		-e trace="$1,openat,lseek" "${wrap[@]}" "${tool[@]}" "${argv[@]}" </dev/null >/dev/null 2>&1)
+	number=$(find_call "$1" "$2" "$3" "$work/probe-trace" "$probe")
+	rm -rf "$probe"
+	[ -n "$number" ] || { echo "cases.sh: the tool makes no call $1 on $2 at $3" >&2; return 1; }
+	echo "$number"
+}
+
+# Check the trace of the case's run in folder $1 as fail_call or never_call
+# asked: a reason to fail it, when there is one.
+check_trace() {
+	local check call file where
+	[ -f "$work/trace-check" ] || return 0
+	read -r check call file where <"$work/trace-check"
+	rm -f "$work/trace-check"
+	if [ "$check" = made ]; then
+		[ -n "$(find_call "$call" "$file" 0 "$work/trace" "$1" made)" ] ||
+			echo " the tool never made the call $call $file $where that was to fail;"
+	elif [ -n "$(find_call "$call" "$file" "$where" "$work/trace" "$1")" ]; then
+		echo " the tool made the call $call $file $where;"
+	fi
 }
 
 # Make 'term' a pseudo-terminal in raw mode holding the printf escapes $1,
@@ -190,6 +284,13 @@ dump() {
 	od -A d -t x1z -v -N 512 "$3" | sed 's/^/    /'
 }
 
+# End the topic for the build it runs under, which cannot run it, as $1
+# says: a skip, whatever is required.
+unfit() {
+	echo "SKIP $topic: $1 (${build:-native} build)"
+	exit 77
+}
+
 # End the topic for want of $1: a skip, or a failure when all is required.
 missing() {
 	if [ "${HREFGEN_REQUIRE_ALL:-0}" = 1 ]; then
@@ -211,11 +312,20 @@ check_needs() {
 	local need
 	for need in "${topic_needs[@]}"; do
 		case $need in
+		own-syscalls)
+			[ "$build" != memcheck ] ||
+				unfit "memcheck's own system calls and descriptors would disturb its cases"
+			;;
+		native-memory)
+			[ "$build" = native ] ||
+				unfit "a memory limit would measure the emulator's or the sanitizers' own needs"
+			;;
+		native-speed)
+			[ "$build" != memcheck ] || unfit "its big inputs would take memcheck too long"
+			;;
 		mounts)
-			if [ "${HREFGEN_TEST_MOUNTS:-0}" != 1 ]; then
-				echo "SKIP $topic: mounts file systems, which only HREFGEN_TEST_MOUNTS=1 allows"
-				exit 77
-			fi
+			[ "${HREFGEN_TEST_MOUNTS:-0}" = 1 ] ||
+				missing "to mount file systems, which only HREFGEN_TEST_MOUNTS=1 allows"
 			if ! { mkdir -p "$work/mnt" && mount -t tmpfs tmpfs "$work/mnt" 2>/dev/null &&
 				umount "$work/mnt" && losetup -f >/dev/null 2>&1; }; then
 				missing "root, allowed to mount file systems and attach loop devices"
@@ -269,14 +379,17 @@ case_line() {
 # Run one case, as the columns above say, and report it when it fails.
 t() {
 	local args=$1 input=$2 stdout=$3 status=$4 output=$5
-	[ -z "${on:-}" ] || [ "$on" = "$platform" ] || return 0
-	[ "$count" != 0 ] || check_needs
 	count=$((count + 1))
+	if [ -n "${on:-}" ] && [ "$on" != "$platform" ]; then
+		skipped=$((skipped + 1))
+		return 0
+	fi
+	[ "$checked" = 1 ] || { check_needs; checked=1; }
 	local dir=$work/$topic/$count file=$work/$topic/$count/${check:-out} argv got_status
 	eval "argv=($args)"
 	remove_case "$dir" && mkdir -p "$dir"
 	[ "$input" = - ] || printf '%b' "$input" >"$dir/in"
-	rm -f "$work/before"
+	rm -f "$work/before" "$work/trace" "$work/trace-check"
 	# shellcheck disable=SC2030,SC2031 # fixtures change wrap for this case's run only
 	(
 		wrap=()
@@ -286,6 +399,8 @@ t() {
 	got_status=$?
 	expect_bytes "$stdout" "$work/want_stdout"
 	local ok=1 why=
+	why=$(check_trace "$dir")
+	[ -z "$why" ] || ok=0
 	[ "$got_status" = "$status" ] || { ok=0; why="$why status $got_status, want $status;"; }
 	cmp -s "$work/stdout" "$work/want_stdout" || { ok=0; why="$why stdout differs;"; }
 	[ -s "$work/stderr" ] && { ok=0; why="$why wrote to stderr;"; }
@@ -323,11 +438,17 @@ t() {
 
 # Run the topic file $1: its cases' report, and a status as this script's.
 run_topic() {
-	topic=$(basename "$1" .sh) passed=0 failed=0 count=0 mounting='' topic_needs=()
+	topic=$(basename "$1" .sh) passed=0 failed=0 skipped=0 count=0 checked=0 mounting='' topic_needs=()
 	mkdir -p "$work/$topic"
 	# shellcheck source=/dev/null # the topic files
 	. "$1"
-	echo "$platform $topic: $passed passed, $failed failed"
+	local other=posix
+	[ "$platform" != posix ] || other=windows
+	if [ "$skipped" = 0 ]; then
+		echo "$platform $topic: $passed passed, $failed failed"
+	else
+		echo "$platform $topic: $passed passed, $failed failed, $skipped skipped (cases for $other only)"
+	fi
 	[ "$failed" = 0 ]
 }
 

@@ -10,14 +10,29 @@ cd "$(dirname "$0")/.." || exit
 seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
 
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
-for target in extractor run; do
-	corpus=build/fuzz/corpus-$target
+# Run the target $1, its output in build/fuzz/$1.log, shown whole when it finds something.
+fuzz() {
+	local corpus=build/fuzz/corpus-$1
 	mkdir -p "$corpus"
-	echo "--- ${target}_fuzzer for $seconds s"
-	build/fuzz/fuzz/${target}_fuzzer -max_total_time="$seconds" -print_final_stats=1 \
-		-artifact_prefix=build/fuzz/ "$corpus" fuzz/corpus/$target >build/fuzz/$target.log 2>&1 || {
+	"build/fuzz/fuzz/$1_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+		-artifact_prefix=build/fuzz/ "$corpus" "fuzz/corpus/$1" >"build/fuzz/$1.log" 2>&1
+}
+# The targets side by side, one a core.
+echo "--- extractor_fuzzer and run_fuzzer, $seconds s each, side by side"
+fuzz extractor &
+pid=$!
+fuzz run
+declare -A statuses=([run]=$?)
+wait $pid
+statuses[extractor]=$?
+status=0
+for target in extractor run; do
+	if [ "${statuses[$target]}" = 0 ]; then
+		echo "--- ${target}_fuzzer:"
+		grep -E 'DONE|stat::number_of_executed_units' build/fuzz/$target.log
+	else
 		tail -40 build/fuzz/$target.log
-		exit 1
-	}
-	grep -E 'DONE|stat::number_of_executed_units' build/fuzz/$target.log
+		status=1
+	fi
 done
+exit $status

@@ -8,10 +8,13 @@
 # With HREFGEN_REQUIRE_ALL=1 (set by CI) a leg that cannot run is a failure,
 # not a skip. A leg that mounts file systems runs only with
 # HREFGEN_TEST_MOUNTS=1, as do such cases in the table. HREFGEN_FUZZ_SECONDS
-# sets each fuzz target's run (tests/fuzz.sh).
+# sets each fuzz target's run (tests/fuzz.sh). It ends with a table of the
+# legs and the seconds each took.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
-passed=() failed=() skipped=()
+passed=() failed=() skipped=() times=()
+# Builds use every core; CTest runs two topics at once (CMakePresets.json).
+export CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 
 # Tell whether clang++ links a libFuzzer target: its own fuzzer runtime, of whichever version.
 libfuzzer() {
@@ -63,18 +66,20 @@ leg() {
 	if "$@"; then
 		echo "=== $name: passed ($((SECONDS - start)) s)"
 		passed+=("$name")
+		times+=("$(printf '%-13s %5d  passed' "$name" $((SECONDS - start)))")
 	else
 		echo "=== $name: FAILED ($((SECONDS - start)) s)"
 		failed+=("$name")
+		times+=("$(printf '%-13s %5d  FAILED' "$name" $((SECONDS - start)))")
 	fi
 }
 
-# Run the workflow preset $1, whose build folder is build/$2 (default $1),
-# showing its output only when it fails; then its count of tests, and in one
-# line the tests that were skipped (a case table that could not run every
-# case here: bash tests/cases.sh --topic TOPIC ... shows why).
+# Run the workflow preset $1, showing its output only when it fails; then its
+# count of tests, and in one line the topics that were skipped, for want of
+# something on this machine or because the build cannot run them (ctest -V
+# -R TEST in its build folder says why).
 workflow() {
-	local log=build/${2:-$1}-workflow.log status
+	local log=build/$1-workflow.log status
 	mkdir -p build
 	cmake --workflow --preset "$1" >"$log" 2>&1
 	status=$?
@@ -82,7 +87,7 @@ workflow() {
 	awk '/^The following tests did not run:/ { on = 1; next }
 		on && / \(Skipped\)$/ { names = names " " $3; next }
 		{ on = 0 }
-		END { if (names != "") print "  skipped, for want of something here:" names }' "$log"
+		END { if (names != "") print "  skipped:" names }' "$log"
 	return $status
 }
 
@@ -104,7 +109,6 @@ leg native '' workflow ci
 leg clang 'clang++' workflow ci-clang
 leg portable '' workflow portable
 leg sanitizers '' workflow sanitize
-leg valgrind 'valgrind' workflow valgrind ci
 leg fuzz 'clang++ libfuzzer' bash tests/fuzz.sh
 leg lint 'clang++ clang-format clang-tidy cppcheck groff shellcheck /usr/include/benchmark/benchmark.h' \
 	bash tests/lint.sh
@@ -118,6 +122,12 @@ leg debian-13 'root mounts debootstrap git' bash tests/debian13.sh
 total=$((${#passed[@]} + ${#failed[@]} + ${#skipped[@]}))
 [ $total != 0 ] || { echo "run_all.sh: no leg to run among ${chosen[*]}"; exit 2; }
 echo
+if [ ${#times[@]} != 0 ]; then
+	echo "leg           seconds"
+	printf '%s\n' "${times[@]}"
+	echo "total         $(printf '%5d' "$SECONDS")"
+	echo
+fi
 for name in "${skipped[@]}"; do echo "skipped: $name"; done
 for name in "${failed[@]}"; do echo "FAILED: $name"; done
 if [ ${#failed[@]} != 0 ]; then

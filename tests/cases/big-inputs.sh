@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# Big inputs, too large for memcheck, whose preset leaves them out: a read limit of 2 GiB, a link line of
-# several megabytes read with it, 100 MB without a newline, 3 MB of random
-# bytes read a byte at a time.
+# Big inputs: a read limit of 2 GiB, a link line of several megabytes read
+# with it, 100 MB without a newline, 3 MB of random bytes read a byte at a time.
+needs native-speed
 t '2147483647 in out' "$LONG" "$DONE" 0 "$A40"
 prep='long_link_line 4000000' t '2147483647 in out' - "$DONE" 0 @want
 prep='xs 100000000 >in' t '4096 in out' - "$DONE" 0 ''

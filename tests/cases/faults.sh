@@ -4,60 +4,54 @@
 # read under its own number (the stream reads 64 KiB at a time); a write
 # that fails in the read loop, which ends the run at once; and whatever fails
 # while the output is looked at, compared with the input or emptied, which
-# leaves nothing known of it: refused, both files kept. (Memcheck's preset
-# leaves this topic out: its own system calls would be counted.)
-needs strace
+# leaves nothing known of it: refused, both files kept.
+needs strace own-syscalls
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
 # An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
 outputs() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
 }
-on=posix prep='fail_call read 1' t '80 in out' 'http://a b\n' "$READ1" 1 ''
-on=posix prep='link_lines 4096 && fail_call read 2' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
-on=posix prep='long_link_line 70000 65527 && fail_call read 2' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='long_link_line 140000 131063 && fail_call read 3' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='fail_call read 2' t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read 2' t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read 2' t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
-on=posix prep='fail_call read 2' t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
-on=posix prep='link_lines 20000 && fail_call read 2' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
+on=posix prep='fail_call read in' t '80 in out' 'http://a b\n' "$READ1" 1 ''
+on=posix prep='link_lines 4096 && fail_call read in end' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
+on=posix prep='long_link_line 70000 65527 && fail_call read in 65536' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix prep='long_link_line 140000 131063 && fail_call read in 131072' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
+on=posix prep='fail_call read in end' t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
+on=posix prep='link_lines 20000 && never_call read in 65536' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
 # The output's first read (the look), the input's (the comparison), the emptying.
-on=posix prep='printf "old\n" >out && fail_call read 1' t '80 in out' 'abc\n' "$NOOUT" 1 =
-on=posix prep='cp in out && fail_call read 3' t '80 in out' 'abc\n' "$NOOUT" 1 =
+on=posix prep='printf "old\n" >out && fail_call read out' t '80 in out' 'abc\n' "$NOOUT" 1 =
+on=posix prep='cp in out && fail_call read in' t '80 in out' 'abc\n' "$NOOUT" 1 =
 # A copy of the input longer than the MiB looked at, whose read past that MiB
-# fails in the comparison: the 18th read, after the look's and 16 of the input's.
-on=posix prep='link_lines 65537 && cp in out && fail_call read 18' t '80 in out' - "$NOOUT" 1 =
-on=posix prep='outputs && fail_call ftruncate 1' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+# fails in the comparison.
+on=posix prep='link_lines 65537 && cp in out && fail_call read in 1048576' t '80 in out' - "$NOOUT" 1 =
+on=posix prep='outputs && fail_call ftruncate out' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # An emptying that the file system ignores (fusefat's, say), which reports success.
 on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
-# open to look (the next openat) is never made.
-on=posix prep='fail_call openat 1 EACCES' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
+# open to look (a second open of 'in') is never made.
+on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
 # The output changes between the look and the open for writing: the name
 # comes to lead to another file, 'list', a list is saved into it, or it is
 # removed: refused, nothing created, the user's list kept. The open for
-# writing, the third openat after the input's (the look, the input's own
-# reader, then it) is held back two seconds, and the change made once the
-# tool holds 'out' open to look.
-# meanwhile N COMMAND: hold back the Nth openat after the input's, and run
-# COMMAND once the tool holds 'out' open.
+# writing (the open of 'out' after the look's) is held back two seconds, and
+# the change, the command $1, made once the tool holds 'out' open to look.
 meanwhile() {
-	traced -e trace=openat -e inject=openat:delay_enter=2000000:when=$(($(calls_to_input openat) + $1)) ||
-		return
+	delay_call openat out again 2000000 || return
 	{
 		for _ in $(seq 1000); do
-			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { eval "$2"; break; }
+			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { eval "$1"; break; }
 			sleep 0.01
 		done
 	} &
 }
-on=posix prep='outputs && meanwhile 3 "mv list out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
-on=posix prep='outputs && cat out list >copy && meanwhile 3 "cat list >>out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
-on=posix prep='outputs && meanwhile 3 "rm out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 -
-# A file that appears where the look found none (its stat, the second after
-# the input's open, says so) is never emptied unseen.
-on=posix prep='outputs && rm out && mv list out && fail_call newfstatat 2 ENOENT' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && meanwhile "mv list out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && cat out list >copy && meanwhile "cat list >>out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && meanwhile "rm out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 -
+# A file that appears where the look, its stat, found none is never emptied unseen.
+on=posix prep='outputs && rm out && mv list out && fail_call newfstatat out ENOENT' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
 # A close of the output that fails, as a network file system may report a
-# failed write only then: the second close after the input's open.
-on=posix prep='fail_call close 2' t '80 in out' 'http://a b\n' 'Error writing output file out, aborting!\n' 1 "$AB"
+# failed write only then.
+on=posix prep='fail_call close out' t '80 in out' 'http://a b\n' 'Error writing output file out, aborting!\n' 1 "$AB"

@@ -2,13 +2,12 @@
 # Memory running out, for the line buffer, the address and the description:
 # reported, and the anchor lines written before stay in the output. A link
 # line's buffers are given back before the next line is read. The limit is
-# set with ulimit -v, in native builds only: the sanitizers and memcheck need
-# more address space than any such limit, and under an emulator its own needs
-# would decide the figures; their test presets leave this topic out.
+# set with ulimit -v.
 # Each limit is what the run needs up to the allocation that must fail, and
 # less than that allocation more: 20 MB for a line buffer of 100 MB, 12 MB for
 # an address or description of 25 MB; and 20 MB beyond a one-line run, plenty
 # for a run that gives each line's buffers back.
+needs native-memory
 
 # Limit the tool's address space to $2 KiB more than a run with the read limit
 # and input $1 needs, found by bisection to within 256 KiB: the limits follow
