@@ -25,7 +25,7 @@
 #     on=PLATFORM  a case of that platform only; on the other it is skipped
 #   needs WORD...  at the top of a topic file: what all its cases need, the one
 #   way to leave cases out. Of the machine:
-#     mounts   root, allowed to mount and attach loop devices, and asked to
+#     mounts   root, allowed to mount and attach loop devices, mkfs.ext4, and asked to
 #              with HREFGEN_TEST_MOUNTS=1 (as CI does); what a case mounts in
 #              its folder is undone after it
 #     fuse     /dev/fuse, bindfs and fuse-overlayfs
@@ -330,6 +330,7 @@ check_needs() {
 				umount "$work/mnt" && losetup -f >/dev/null 2>&1; }; then
 				missing "root, allowed to mount file systems and attach loop devices"
 			fi
+			command -v mkfs.ext4 >/dev/null || missing "mkfs.ext4 (e2fsprogs), to make a file system"
 			mounting=1
 			;;
 		fuse)

@@ -10,6 +10,7 @@ packages=(
 	cmake g++ make git perl              # the build and the case table
 	locales strace                       # code pages under Wine, read failures
 	bindfs fuse-overlayfs                # second views of one file, through FUSE
+	e2fsprogs                            # a file system to mount, on a device named as the output
 	clang libclang-rt-dev                # the clang build and libFuzzer, of Debian's clang
 	clang-format clang-tidy cppcheck groff-base   # lint
 	shellcheck                           # lint of the shell scripts
