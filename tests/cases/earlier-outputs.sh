@@ -39,3 +39,6 @@ long_earlier_output() {
 	yes '<a href="http://a">bcdefg</a>' | head -c 1048576 >out && printf 'http://x y\n' >>out
 }
 prep=long_earlier_output t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+# A symbolic link that leads nowhere, named as the output: refused, nothing
+# created where it leads.
+on=posix prep='ln -s nowhere out' check=nowhere t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 -
