@@ -208,14 +208,16 @@ find_call() {
 
 # The number of the call that CALL FILE WHERE names, counting all calls CALL:
 # found in a run of the tool under strace, as the case will run it, in a copy
-# of the case folder.
+# of the case folder. Its standard output and error are files, as the case's
+# are: the tool looks at standard output's file, with calls of its own.
 call_number() {
 	local probe=$work/probe number
 	rm -rf "$probe" && cp -a . "$probe" || return
 	(cd "$probe" && env "$without_leak_check" strace -qq -y -o "$work/probe-trace" \
-		-e trace="$1,openat,lseek" "${wrap[@]}" "${tool[@]}" "${argv[@]}" </dev/null >/dev/null 2>&1)
+		-e trace="$1,openat,lseek" "${wrap[@]}" "${tool[@]}" "${argv[@]}" \
+		</dev/null >"$work/probe-stdout" 2>"$work/probe-stderr")
 	number=$(find_call "$1" "$2" "$3" "$work/probe-trace" "$probe")
-	rm -rf "$probe"
+	rm -rf "$probe" "$work/probe-stdout" "$work/probe-stderr"
 	[ -n "$number" ] || { echo "cases.sh: the tool makes no call $1 on $2 at $3" >&2; return 1; }
 	echo "$number"
 }
