@@ -128,14 +128,16 @@ as_nobody() {
 #                      an open, one that opens FILE. WHERE is a number of
 #                      bytes, the first such call at or after that offset in
 #                      the file; 'end', at or after the file's size as the
-#                      case starts; or 'again', the first after the first.
+#                      case starts; 'again', the first after the first; or
+#                      'writing', the first on a descriptor opened for
+#                      writing (for an open, the first that opens for writing).
 # fail_call CALL FILE [WHERE] [ERROR]: that call fails with ERROR (EIO by
 # default). The case fails when the tool never makes it: a call misnamed
 # (fstat, where the C library calls newfstatat) fails no call unseen.
 fail_call() {
 	local call=$1 file=$2 where=0 number
 	shift 2
-	[[ ${1:-} =~ ^([0-9]+|end|again)$ ]] && { where=$1; shift; }
+	[[ ${1:-} =~ ^([0-9]+|end|again|writing)$ ]] && { where=$1; shift; }
 	number=$(call_number "$call" "$file" "$where") || return
 	traced -e trace="$call" -e inject="$call":error="${1:-EIO}":when="$number"
 	echo "made $call $file $where" >"$work/trace-check"
@@ -182,9 +184,13 @@ find_call() {
 		}
 		{
 			n = split($0, part, " = "); result = part[n]; fd = substr($0, index($0, "(") + 1)
+			d = ""
 		}
-		# Offsets, by descriptor: an open starts at 0, a seek says where it went.
-		/^(open|openat)\(/ && result ~ /^[0-9]+</ { split(result, r, "<"); offset[r[1]] = 0 }
+		# Offsets, by descriptor: an open starts at 0, a seek says where it went;
+		# and which descriptors were opened for writing.
+		/^(open|openat)\(/ && result ~ /^[0-9]+</ {
+			split(result, r, "<"); offset[r[1]] = 0; writing[r[1]] = $0 ~ /O_WRONLY|O_RDWR/; d = r[1]
+		}
 		/^lseek\(/ && result ~ /^[0-9]+$/ { split(fd, r, "<"); offset[r[1]] = result + 0 }
 		index($0, call "(") != 1 { next }
 		{ calls++ }
@@ -197,11 +203,13 @@ find_call() {
 		call !~ /^open/ && fd !~ /^AT_FDCWD(<[^>]*>)?, "/ {
 			if (fd !~ /^[0-9]+</ || path_of(fd) != file) next
 			split(fd, r, "<")
-			at = offset[r[1]] + 0
+			d = r[1]
+			at = offset[d] + 0
 			if (result ~ /^[0-9]+$/ && call ~ /^(read|write)$/) offset[r[1]] = at + result
 		}
 		made { if ($0 ~ /\((INJECTED|DELAYED)\)$/) { print calls; exit } next }
 		where == "again" { if (seen++) { print calls; exit } next }
+		where == "writing" { if (d != "" && writing[d]) { print calls; exit } next }
 		at + 0 >= where + 0 { print calls; exit }
 	' "$4"
 }
