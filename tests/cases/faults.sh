@@ -28,6 +28,9 @@ on=posix prep='cp in out && fail_call read in' t '80 in out' 'abc\n' "$NOOUT" 1 
 # fails in the comparison.
 on=posix prep='link_lines 65537 && cp in out && fail_call read in 1048576' t '80 in out' - "$NOOUT" 1 =
 on=posix prep='outputs && fail_call ftruncate out' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+# The output's stat just after its open for writing, which tells that it is
+# the file looked at and still as the look saw it, before it is emptied.
+on=posix prep='outputs && fail_call newfstatat out writing' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # An emptying that the file system ignores (fusefat's, say), which reports success.
 on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
