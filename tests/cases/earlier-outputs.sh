@@ -41,4 +41,4 @@ long_earlier_output() {
 prep=long_earlier_output t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 # A symbolic link that leads nowhere, named as the output: refused, nothing
 # created where it leads.
-on=posix prep='ln -s nowhere out' check=nowhere t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 -
+prep='ln -s nowhere out' check=nowhere t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 -
