@@ -8,11 +8,12 @@
 needs strace own-syscalls
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
-# The name strace shows for the C library's fstat: newfstatat, or fstat from
-# glibc 2.39 on; the tool's stdio makes it on standard output.
-fstat_call() {
+# fail_fstat FILE [WHERE] [ERROR]: fail_call for the C library's fstat, which
+# strace shows as newfstatat, or as fstat from glibc 2.39 on: the name its
+# stdio's look at standard output shows.
+fail_fstat() {
 	strace -qq -o "$work/fstat" -e trace=fstat,newfstatat "${tool[@]}" >/dev/null 2>&1
-	sed -n '$s/(.*//p' "$work/fstat"
+	fail_call "$(sed -n '$s/(.*//p' "$work/fstat")" "$@"
 }
 # An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
 outputs() {
@@ -36,7 +37,7 @@ on=posix prep='link_lines 65537 && cp in out && fail_call read in 1048576' t '80
 on=posix prep='outputs && fail_call ftruncate out' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The output's stat just after its open for writing, which tells that it is
 # the file looked at and still as the look saw it, before it is emptied.
-on=posix prep='outputs && fail_call "$(fstat_call)" out writing' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+on=posix prep='outputs && fail_fstat out writing' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # An emptying that the file system ignores (fusefat's, say), which reports success.
 on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
@@ -46,12 +47,15 @@ on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' 
 # comes to lead to another file, 'list', a list is saved into it, or it is
 # removed: refused, nothing created, the user's list kept. The open for
 # writing (the open of 'out' after the look's) is held back two seconds, and
-# the change, the command $1, made once the tool holds 'out' open to look.
+# the change, the command $1, made once the tool holds 'out' open to look:
+# a process that holds 'in' open too, not the runner's copy of 'out'.
 meanwhile() {
 	delay_call openat out again 2000000 || return
 	{
 		for _ in $(seq 1000); do
-			! find /proc/[0-9]*/fd -lname "$PWD/out" 2>/dev/null | grep -q . || { eval "$1"; break; }
+			find /proc/[0-9]*/fd \( -lname "$PWD/out" -o -lname "$PWD/in" \) -printf '%h %l\n' 2>/dev/null |
+				awk '$2 ~ /\/out$/ { out[$1] = 1 } $2 ~ /\/in$/ { input[$1] = 1 }
+					END { for (p in out) if (p in input) exit 0; exit 1 }' && { eval "$1"; break; }
 			sleep 0.01
 		done
 	} &
