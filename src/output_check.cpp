@@ -224,8 +224,8 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 // Open the output's file, which holds bytes and which looked reads from its
 // start, for writing, emptied: when it is none of the input, standard
 // output's own file or a view of it, and holds nothing but what hrefgen
-// writes.
-[[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *looked,
+// writes. Once the file is open for writing, looked is closed and nullptr.
+[[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *&looked,
                                           std::FILE *input, const char *input_path,
                                           std::FILE **output)
 {
@@ -259,9 +259,13 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	                           found == Found::device ? Opening::exclusive : Opening::existing);
 	if (*output == nullptr)
 		return OutputResult::cannot_open;
+	const bool same = is_same_file(*output, looked) == Answer::yes;
+	// The look is closed before the emptying, as no other open of the file
+	// is left then: ext4 writes a file emptied and rewritten out at its close.
+	(void)std::fclose(looked);
+	looked = nullptr;
 	// A device is written from its start; a file is emptied first.
-	if (is_same_file(*output, looked) == Answer::yes &&
-	    (found == Found::device || empty_unchanged(*output, seen)))
+	if (same && (found == Found::device || empty_unchanged(*output, seen)))
 		return OutputResult::opened;
 	(void)std::fclose(*output);
 	return OutputResult::cannot_open;
@@ -290,6 +294,7 @@ OutputResult open_output(const char *path, std::FILE *input, const char *input_p
 		break;
 	}
 	const OutputResult result = replace_output(path, found, looked, input, input_path, output);
-	(void)std::fclose(looked);
+	if (looked != nullptr)
+		(void)std::fclose(looked);
 	return result;
 }
