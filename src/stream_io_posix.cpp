@@ -63,23 +63,14 @@ void see_through_loop(int descriptor, struct stat &file)
 	return fstat(descriptor, &file) == 0;
 }
 
-// A binary stream on descriptor, open for reading; nullptr, the descriptor
-// closed, when it cannot be had.
-[[nodiscard]] std::FILE *reader_on(int descriptor)
+// A stream on descriptor, opened with mode as fdopen takes it; nullptr, the
+// descriptor closed, when it cannot be had.
+[[nodiscard]] std::FILE *stream_on(int descriptor, const char *mode)
 {
-	std::FILE *reader = descriptor < 0 ? nullptr : fdopen(descriptor, "rb");
-	if (reader == nullptr && descriptor >= 0)
+	std::FILE *stream = descriptor < 0 ? nullptr : fdopen(descriptor, mode);
+	if (stream == nullptr && descriptor >= 0)
 		(void)close(descriptor);
-	return reader;
-}
-
-// A stream for writing on descriptor; nullptr, the descriptor closed, when it cannot be had.
-[[nodiscard]] std::FILE *writer_on(int descriptor)
-{
-	std::FILE *writer = descriptor < 0 ? nullptr : fdopen(descriptor, "w");
-	if (writer == nullptr && descriptor >= 0)
-		(void)close(descriptor);
-	return writer;
+	return stream;
 }
 
 // Open the file at path for reading only, without waiting for a FIFO's
@@ -125,14 +116,14 @@ Found look_at(const char *path, std::FILE **reader)
 		return Found::stream;
 	// What was opened is asked again: the name may have changed meanwhile.
 	struct stat opened = {};
-	*reader = reader_on(open_for_reading(path));
-	if (*reader == nullptr || !stat_of(fileno(*reader), opened) || !is_file_of_bytes(opened)) {
-		if (*reader != nullptr)
-			(void)std::fclose(*reader);
-		*reader = nullptr;
+	*reader = stream_on(open_for_reading(path), "rb");
+	if (*reader == nullptr)
 		return Found::unreadable;
-	}
-	return S_ISBLK(opened.st_mode) ? Found::device : Found::file;
+	if (stat_of(fileno(*reader), opened) && is_file_of_bytes(opened))
+		return S_ISBLK(opened.st_mode) ? Found::device : Found::file;
+	(void)std::fclose(*reader);
+	*reader = nullptr;
+	return Found::unreadable;
 }
 
 Again look_again(std::FILE *input, const char *path, std::FILE **reader)
@@ -146,22 +137,16 @@ Again look_again(std::FILE *input, const char *path, std::FILE **reader)
 	const int descriptor = open_for_reading(path);
 	if (descriptor < 0)
 		return errno == ENOENT ? Again::gone : Again::unreadable;
-	*reader = reader_on(descriptor);
+	*reader = stream_on(descriptor, "rb");
 	if (*reader == nullptr)
 		return Again::unreadable;
-	switch (is_same_file(fileno(*reader), fileno(input))) {
-	case Answer::yes:
+	// The name must still lead to the input's own file.
+	const Answer same = is_same_file(fileno(*reader), fileno(input));
+	if (same == Answer::yes)
 		return Again::bytes;
-	case Answer::no:
-		(void)std::fclose(*reader);
-		*reader = nullptr;
-		return Again::elsewhere;
-	case Answer::unknown:
-		break;
-	}
 	(void)std::fclose(*reader);
 	*reader = nullptr;
-	return Again::unreadable;
+	return same == Answer::no ? Again::elsewhere : Again::unreadable;
 }
 
 Answer is_same_file(std::FILE *a, std::FILE *b)
@@ -225,7 +210,7 @@ std::FILE *open_for_writing(const char *path, Opening how)
 		flags |= O_EXCL;
 		break;
 	}
-	return writer_on(open(path, flags, 0666));
+	return stream_on(open(path, flags, 0666), "w");
 }
 
 Answer is_standard_output(std::FILE *stream)
@@ -256,7 +241,7 @@ Answer resembles_standard_output(std::FILE *stream)
 
 std::FILE *share_standard_output()
 {
-	return writer_on(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0));
+	return stream_on(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0), "w");
 }
 
 bool make_empty(std::FILE *stream)
