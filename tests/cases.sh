@@ -125,9 +125,12 @@ as_nobody() {
 # Fault injection with strace names a call by what it does, not by its number:
 #   CALL FILE [WHERE]  the first system call CALL on FILE: for a call on a
 #                      descriptor, one that strace shows for FILE's path; for
-#                      an open, one that opens FILE. WHERE is a number of
-#                      bytes, the first such call at or after that offset in
-#                      the file; 'end', at or after the file's size as the
+#                      an open, one that opens FILE. CALL is the name strace
+#                      shows, or the names one call of the C library may have,
+#                      by commas: glibc's fstat is fstat,newfstatat (newfstatat
+#                      before glibc 2.39, fstat from it on). WHERE is a number
+#                      of bytes, the first such call at or after that offset
+#                      in the file; 'end', at or after the file's size as the
 #                      case starts; 'again', the first after the first; or
 #                      'writing', the first on a descriptor opened for
 #                      writing (for an open, the first that opens for writing).
@@ -135,12 +138,12 @@ as_nobody() {
 # default). The case fails when the tool never makes it: a call misnamed
 # (fstat, where the C library calls newfstatat) fails no call unseen.
 fail_call() {
-	local call=$1 file=$2 where=0 number
-	shift 2
-	[[ ${1:-} =~ ^([0-9]+|end|again|writing)$ ]] && { where=$1; shift; }
-	number=$(call_number "$call" "$file" "$where") || return
-	traced -e trace="$call" -e inject="$call":error="${1:-EIO}":when="$number"
-	echo "made $call $file $where" >"$work/trace-check"
+	local where=0
+	if [[ ${3:-} =~ ^([0-9]+|end|again|writing)$ ]]; then
+		where=$3
+		set -- "$1" "$2" "${@:4}"
+	fi
+	inject_call "$1" "$2" "$where" error="${3:-EIO}"
 }
 
 # never_call CALL FILE [WHERE]: the case fails when the tool makes that call:
@@ -153,12 +156,20 @@ never_call() {
 # delay_call CALL FILE [WHERE] MICROSECONDS: that call is held back so long
 # before it is made; the case fails when the tool never makes it.
 delay_call() {
-	local call=$1 file=$2 where=0 number
-	shift 2
-	[[ $# -lt 2 ]] || { where=$1; shift; }
-	number=$(call_number "$call" "$file" "$where") || return
-	traced -e trace="$call" -e inject="$call":delay_enter="$1":when="$number"
-	echo "made $call $file $where" >"$work/trace-check"
+	if [ $# -ge 4 ]; then
+		inject_call "$1" "$2" "$3" delay_enter="$4"
+	else
+		inject_call "$1" "$2" 0 delay_enter="$3"
+	fi
+}
+
+# Inject into the call CALL FILE WHERE ($1 to $3) what strace's inject= $4
+# says, and have the case checked for it being made.
+inject_call() {
+	local found
+	found=$(call_number "$1" "$2" "$3") || return
+	traced -e trace="$1" -e inject="${found% *}:$4:when=${found#* }"
+	echo "made $1 $2 $3" >"$work/trace-check"
 }
 
 # LeakSanitizer cannot work under a tracer: a traced run goes without it.
@@ -170,13 +181,15 @@ traced() {
 	wrap=(env "$without_leak_check" strace -qq -y -o "$work/trace" "$@" "${wrap[@]}")
 }
 
-# Print which call CALL, counting all of them, is the one that CALL FILE WHERE
-# names in the trace $4 of a run in folder $5; print nothing when none is.
+# Print the name and the number, counting the calls of that name, of the call
+# that CALL FILE WHERE names in the trace $4 of a run in folder $5; print
+# nothing when none is.
 # With $6 = made, the one that strace failed or held back, wherever.
 find_call() {
 	local where=$3
 	[ "$where" != end ] || where=$(stat -L -c %s "$5/$2") || return
-	awk -v call="$1" -v file="$2" -v where="$where" -v dir="$5" -v made="${6:-}" '
+	awk -v names="$1" -v file="$2" -v where="$where" -v dir="$5" -v made="${6:-}" '
+		BEGIN { n = split(names, list, ","); for (i = 1; i <= n; i++) wanted[list[i]] = 1 }
 		# The path of descriptor text "N<PATH>", relative to the case folder.
 		function path_of(fd) {
 			sub(/^[0-9]+</, "", fd); sub(/>.*$/, "", fd)
@@ -184,7 +197,7 @@ find_call() {
 		}
 		{
 			n = split($0, part, " = "); result = part[n]; fd = substr($0, index($0, "(") + 1)
-			d = ""
+			call = substr($0, 1, index($0, "(") - 1); d = ""
 		}
 		# Offsets, by descriptor: an open starts at 0, a seek says where it went;
 		# and which descriptors were opened for writing.
@@ -192,8 +205,8 @@ find_call() {
 			split(result, r, "<"); offset[r[1]] = 0; writing[r[1]] = $0 ~ /O_WRONLY|O_RDWR/; d = r[1]
 		}
 		/^lseek\(/ && result ~ /^[0-9]+$/ { split(fd, r, "<"); offset[r[1]] = result + 0 }
-		index($0, call "(") != 1 { next }
-		{ calls++ }
+		!(call in wanted) { next }
+		{ calls[call]++ }
 		# An open, or a call on a name (newfstatat(AT_FDCWD, "out", ...)), names
 		# its path, as given or as opened; another call its descriptor.
 		call ~ /^open/ || fd ~ /^AT_FDCWD(<[^>]*>)?, "/ {
@@ -207,27 +220,27 @@ find_call() {
 			at = offset[d] + 0
 			if (result ~ /^[0-9]+$/ && call ~ /^(read|write)$/) offset[r[1]] = at + result
 		}
-		made { if ($0 ~ /\((INJECTED|DELAYED)\)$/) { print calls; exit } next }
-		where == "again" { if (seen++) { print calls; exit } next }
-		where == "writing" { if (d != "" && writing[d]) { print calls; exit } next }
-		at + 0 >= where + 0 { print calls; exit }
+		made { if ($0 ~ /\((INJECTED|DELAYED)\)$/) { print call, calls[call]; exit } next }
+		where == "again" { if (seen++) { print call, calls[call]; exit } next }
+		where == "writing" { if (d != "" && writing[d]) { print call, calls[call]; exit } next }
+		at + 0 >= where + 0 { print call, calls[call]; exit }
 	' "$4"
 }
 
-# The number of the call that CALL FILE WHERE names, counting all calls CALL:
-# found in a run of the tool under strace, as the case will run it, in a copy
+# The name and number of the call that CALL FILE WHERE names, as find_call
+# prints them: found in a run of the tool under strace, as the case will run it, in a copy
 # of the case folder. Its standard output and error are files, as the case's
 # are: the tool looks at standard output's file, with calls of its own.
 call_number() {
-	local probe=$work/probe number
+	local probe=$work/.probe found
 	rm -rf "$probe" && cp -a . "$probe" || return
 	(cd "$probe" && env "$without_leak_check" strace -qq -y -o "$work/probe-trace" \
 		-e trace="$1,openat,lseek" "${wrap[@]}" "${tool[@]}" "${argv[@]}" \
 		</dev/null >"$work/probe-stdout" 2>"$work/probe-stderr")
-	number=$(find_call "$1" "$2" "$3" "$work/probe-trace" "$probe")
+	found=$(find_call "$1" "$2" "$3" "$work/probe-trace" "$probe")
 	rm -rf "$probe" "$work/probe-stdout" "$work/probe-stderr"
-	[ -n "$number" ] || { echo "cases.sh: the tool makes no call $1 on $2 at $3" >&2; return 1; }
-	echo "$number"
+	[ -n "$found" ] || { echo "cases.sh: the tool makes no call $1 on $2 at $3" >&2; return 1; }
+	echo "$found"
 }
 
 # Check the trace of the case's run in folder $1 as fail_call or never_call

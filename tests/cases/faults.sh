@@ -8,13 +8,6 @@
 needs strace own-syscalls
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
-# fail_fstat FILE [WHERE] [ERROR]: fail_call for the C library's fstat, which
-# strace shows as newfstatat, or as fstat from glibc 2.39 on: the name its
-# stdio's look at standard output shows.
-fail_fstat() {
-	strace -qq -o "$work/fstat" -e trace=fstat,newfstatat "${tool[@]}" >/dev/null 2>&1
-	fail_call "$(sed -n '$s/(.*//p' "$work/fstat")" "$@"
-}
 # An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
 outputs() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
@@ -37,7 +30,7 @@ on=posix prep='link_lines 65537 && cp in out && fail_call read in 1048576' t '80
 on=posix prep='outputs && fail_call ftruncate out' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The output's stat just after its open for writing, which tells that it is
 # the file looked at and still as the look saw it, before it is emptied.
-on=posix prep='outputs && fail_fstat out writing' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
+on=posix prep='outputs && fail_call fstat,newfstatat out writing' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # An emptying that the file system ignores (fusefat's, say), which reports success.
 on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
