@@ -33,9 +33,10 @@ case ${1:-} in
 *)
 	# Now and then Wine fails to start a program at all: status 1, and not a
 	# byte written to a standard output and error that are files, as the case
-	# table's are. The program has then done nothing, and is started again,
-	# twice at the most; the retries are noted in the prefix's retries.log.
-	written() { stat -L -c %s /proc/$$/fd/1 /proc/$$/fd/2; }
+	# table's are (their sizes and positions unchanged). The program has then
+	# done nothing, and is started again, twice at the most; the retries are
+	# noted in the prefix's retries.log.
+	written() { stat -L -c %s /proc/$$/fd/1 /proc/$$/fd/2 && grep -h '^pos:' /proc/$$/fdinfo/1 /proc/$$/fdinfo/2; }
 	if [ ! -f /proc/$$/fd/1 ] || [ ! -f /proc/$$/fd/2 ]; then exec "$wine/wine64" "$@"; fi
 	before=$(written)
 	for attempt in 1 2 3; do
