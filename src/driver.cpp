@@ -26,6 +26,10 @@ constexpr std::size_t stream_buffer_size = std::size_t{1} << 16;
 char input_buffer[stream_buffer_size];
 char output_buffer[stream_buffer_size];
 
+// The least read limit that leaves room for a character beside the NUL byte:
+// a read with less never yields a line.
+constexpr std::int32_t min_read_limit = 2;
+
 // Parse the read limit as atoi does, but wrapping around in 32 bits instead of overflowing.
 [[nodiscard]] std::int32_t parse_read_limit(const char *text)
 {
@@ -63,31 +67,30 @@ void use_buffer(std::FILE *stream, char (&buffer)[stream_buffer_size])
 	(void)std::setvbuf(stream, buffer, _IOFBF, sizeof buffer);
 }
 
-// Open the output, emptied, or end the run with the reason it was refused.
+// Open the output for the purpose, or end the run with the reason it was refused.
 [[nodiscard]] std::FILE *open_output_or_fail(const char *path, std::FILE *input,
-                                             const char *input_path)
+                                             const char *input_path, Purpose purpose)
 {
 	std::FILE *output = nullptr;
-	switch (open_output(path, input, input_path, &output)) {
+	switch (open_output(path, input, input_path, purpose, &output)) {
 	case OutputResult::opened:
 		break;
 	case OutputResult::cannot_open:
-		fail("Error opening output file %s, aborting!\n", path);
+		fail(message::cannot_open_output, path);
 	case OutputResult::is_input:
-		fail("Error opening output file %s: it is the input file, aborting!\n", path);
+		fail(message::output_is_input, path);
 	case OutputResult::not_earlier_output:
-		fail("Error opening output file %s: it is not an earlier output, aborting!\n",
-		     path);
+		fail(message::not_earlier_output, path);
 	}
-	use_buffer(output, output_buffer);
+	if (output != nullptr)
+		use_buffer(output, output_buffer);
 	return output;
 }
 
 // Read the next piece of the input into line; its length, 0 when the read yields no line.
 [[nodiscard]] std::size_t read_piece(char *line, std::int32_t read_limit, std::FILE *input)
 {
-	// A limit below 2 leaves no room for a character: such a read never yields a line.
-	if (read_limit < 2)
+	if (read_limit < min_read_limit)
 		return 0;
 	return read_line(line, static_cast<std::size_t>(read_limit), input);
 }
@@ -101,13 +104,12 @@ void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *
 		if (length == 0) {
 			if (at_end(input))
 				break;
-			fail("Error reading line from input file %s line %lld, aborting!\n",
-			     input_path, read_count);
+			fail(message::cannot_read, input_path, read_count);
 		}
 		if (convert_line(line, output) == ExtractResult::out_of_memory)
 			fail_out_of_memory();
 		if (has_failed(output))
-			fail("Error writing output file %s, aborting!\n", output_path);
+			fail(message::cannot_write, output_path);
 	}
 }
 
@@ -115,11 +117,9 @@ void convert(char *line, std::int32_t read_limit, std::FILE *input, const char *
 
 int run(int argc, char *argv[])
 {
-	// Every message's text is part of hrefgen's interface, which scripts
-	// match: "To few" and MAX_LINE_LENGHT are spelt so on purpose, and stay.
 	if (argc < 4) {
-		say("To few arguments specified.\n");
-		fail("Usage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n");
+		say(message::too_few_arguments);
+		fail(message::usage);
 	}
 	const char *input_path = argv[2];
 	const char *output_path = argv[3];
@@ -129,16 +129,19 @@ int run(int argc, char *argv[])
 
 	std::FILE *input = open_input(input_path);
 	if (input == nullptr)
-		fail("Error opening input file %s, aborting!\n", input_path);
+		fail(message::cannot_open_input, input_path);
 	use_buffer(input, input_buffer);
-	std::FILE *output = open_output_or_fail(output_path, input, input_path);
+	// A run whose first read cannot yield a line only looks at the output, so
+	// that a refusal still says why, and fails at that read having changed nothing.
+	const Purpose purpose = read_limit < min_read_limit ? Purpose::look : Purpose::convert;
+	std::FILE *output = open_output_or_fail(output_path, input, input_path, purpose);
 
 	convert(line, read_limit, input, input_path, output, output_path);
 
 	(void)std::fclose(input);
-	if (std::fflush(output) != 0 || std::fclose(output) != 0)
-		fail("Error writing output file %s, aborting!\n", output_path);
+	if (close_output(output_path, output) != Closing::closed)
+		fail(message::cannot_write, output_path);
 	std::free(line);
-	say("All done, exiting...\n");
+	say(message::done);
 	return EXIT_SUCCESS;
 }

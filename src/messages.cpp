@@ -29,5 +29,5 @@ void fail(const char *format, ...)
 
 void fail_out_of_memory()
 {
-	fail("Unable to allocate memory, aborting!\n");
+	fail(message::out_of_memory);
 }

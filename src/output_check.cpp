@@ -1,19 +1,24 @@
-// Opening the output without losing a file the user meant to keep.
-//
-// The rule: an existing output is emptied and rewritten only when it holds
-// nothing but what hrefgen writes. Before anything is written, the output is
-// looked at: opened for reading only (which copies nothing up on an overlay)
-// and its first MiB read. It is refused when
-// - it is the input: the same name twice, the same file as the system says
-//   (device and inode, file ID on Windows), or, neither empty, bytes that
-//   agree as far as both go: a second view of the list (an overlay, FUSE, a
-//   loop device) that the system shows as another file;
-// - its first MiB holds anything but anchor lines, blank lines and NUL bytes;
-// - anything cannot be told: a look or a read that fails, a file that
-//   appears, goes or changes between the look and the emptying.
-// Standard output's own file is not emptied but written through standard
-// output, as the shell's > or >> left it; a terminal or another character
-// device, a FIFO or a pipe holds nothing to lose and is written as it is.
+// Opening the output without losing a file the user meant to keep, and
+// closing it. The rules, which the manual page's "The output" states:
+// - the output is refused when it is the input: the same name twice, the
+//   same file as the system says (device and inode, file ID on Windows), or,
+//   neither empty, bytes that agree as far as both go: a second view of the
+//   list (an overlay, FUSE, a loop device) that the system shows as another
+//   file;
+// - an existing file or block device is looked at whole, opened for reading
+//   only (which copies nothing up on an overlay), and refused unless every
+//   line of it is one that hrefgen writes: an anchor line, a message, white
+//   space or NUL bytes. A block device is then written from its start, a file
+//   emptied first, if it is still as the look saw it;
+// - standard output's own file is written through standard output, and only
+//   where standard output stands at its end;
+// - a terminal or another character device, a FIFO or a pipe holds nothing
+//   to lose and is written as it is, but for a name that Windows takes for a
+//   device;
+// - anything that cannot be told (a look or a read that fails, a file that
+//   appears, goes or changes meanwhile) is a refusal, and a refusal changes
+//   and creates nothing; after the close, the name must still lead to the
+//   file written.
 #include "output_check.hpp"
 
 #include <algorithm>
@@ -21,21 +26,15 @@
 #include <cstring>
 #include <string_view>
 
+#include "messages.hpp"
 #include "stream_io.hpp"
 
 namespace {
 
-// The bytes are compared a chunk at a time, and the first MiB of the output
-// is looked at: thousands of lines, read in well under a millisecond.
+// The output and the input are read a chunk at a time.
 constexpr std::size_t chunk_size = std::size_t{1} << 16;
-constexpr std::size_t look_size = std::size_t{1} << 20;
-static_assert(look_size % chunk_size == 0, "the look ends where a chunk does");
-char output_start[look_size];
 char output_chunk[chunk_size];
 char input_chunk[chunk_size];
-
-// What every anchor line begins with.
-constexpr std::string_view anchor_start = "<a href=\"http://";
 
 // Read up to size bytes into bytes, their count in count; false when a read fails.
 [[nodiscard]] bool read_up_to(std::FILE *reader, char *bytes, std::size_t size, std::size_t &count)
@@ -44,100 +43,364 @@ constexpr std::string_view anchor_start = "<a href=\"http://";
 	return std::ferror(reader) == 0;
 }
 
-// Compare the output, whose first start_length bytes are in output_start
-// (all of it when fewer than look_size) and whose reader stands after them,
-// with the input's bytes from its start: the same when neither is empty and
-// they agree as far as both go. Unknown when a read fails, which is never
-// taken for a difference.
-[[nodiscard]] Answer compare(std::size_t start_length, std::FILE *output_reader,
-                             std::FILE *input_reader)
-{
-	for (std::size_t offset = 0;;) {
-		const char *output_bytes = output_chunk;
-		std::size_t output_count = 0;
-		if (offset < start_length) {
-			output_bytes = output_start + offset;
-			output_count = std::min(chunk_size, start_length - offset);
-		} else if (start_length == look_size &&
-		           !read_up_to(output_reader, output_chunk, chunk_size, output_count)) {
-			return Answer::unknown;
-		}
-		std::size_t input_count = 0;
-		if (!read_up_to(input_reader, input_chunk, chunk_size, input_count))
-			return Answer::unknown;
-		const std::size_t common = std::min(output_count, input_count);
-		if (common == 0)
-			return offset > 0 ? Answer::yes : Answer::no;
-		if (std::memcmp(output_bytes, input_chunk, common) != 0)
-			return Answer::no;
-		// A chunk comes short only at the end of its file.
-		if (common < chunk_size)
-			return Answer::yes;
-		offset += common;
-	}
-}
-
+// The lines hrefgen writes.
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+constexpr std::string_view anchor_start = "<a href=\"http://";
 constexpr std::string_view anchor_end = "</a>";
-constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
+constexpr std::string_view anchor_end_cr = "</a>\r";
 
-// Tell whether line holds no CR and no NUL byte, each looked for with memchr.
-[[nodiscard]] bool holds_no_cr_or_nul(std::string_view line)
+// A message line can be no longer than a message with the longest name that
+// a system passes as an argument (128 KiB on Linux, 32 Ki UTF-16 units on
+// Windows) filled in.
+constexpr std::size_t message_size = std::size_t{1} << 18;
+char message_line[message_size];
+
+// What the line in progress of the look can still be.
+enum class Part : std::uint8_t {
+	start,       // nothing of it is seen yet
+	prefix,      // an anchor line: in its <a href="http://
+	href,        // in its address
+	text_start,  // just after the "> that ends the address
+	text,        // in its text, which ends with </a>
+	blank,       // white space and NUL bytes only
+	message,     // one of hrefgen's messages, held in message_line
+	refused      // nothing that hrefgen writes
+};
+
+// The line in progress of the look, which may go on from chunk to chunk.
+struct Line
 {
-	return line.find('\r') == std::string_view::npos &&
-	       line.find('\0') == std::string_view::npos;
+	Part part;
+	bool quote;             // the address seen so far ends with "
+	bool cr;                // a CR is in what of it ended a chunk
+	std::size_t length;     // the count of its bytes seen so far
+	std::size_t text_from;  // where its text starts
+	char end[8];            // its last bytes where a chunk ended
+};
+
+// The bytes of the blank lines hrefgen's look takes as its own: white space and NUL.
+[[nodiscard]] bool is_blank(char c)
+{
+	return c == ' ' || c == '\0' || (c >= '\t' && c <= '\r' && c != '\n');
 }
 
-// Tell whether line, its LF taken off, is an anchor line as hrefgen writes it,
-// ended by LF or CR LF. Its text may end in CR, as a CR LF list read on POSIX
-// leaves it; a CR anywhere else ends a line of a list with CR line ends.
-[[nodiscard]] bool is_anchor_line(std::string_view line)
+// Take the bytes from p of an anchor line's address, up to end: false when
+// they end before its "> does, or the line is refused; else p is after it.
+[[nodiscard]] bool take_href(Line &line, const char *&p, const char *end, bool may_hold_nul)
 {
-	if (line.ends_with('\r'))
-		line.remove_suffix(1);
-	if (!line.starts_with(anchor_start) || !line.ends_with(anchor_end))
-		return false;
-	line.remove_suffix(anchor_end.size());
-	if (line.ends_with('\r'))
-		line.remove_suffix(1);
-	return holds_no_cr_or_nul(line);
-}
-
-// Tell whether line, the last one and without its LF, is the start of an
-// anchor line, cut short by the end of the file or of the look.
-[[nodiscard]] bool is_anchor_line_start(std::string_view line)
-{
-	if (line.ends_with('\r'))
-		line.remove_suffix(1);
-	if (line.size() < anchor_start.size())
-		return anchor_start.starts_with(line);
-	return line.starts_with(anchor_start) && holds_no_cr_or_nul(line);
-}
-
-// Tell whether the start of a file holds nothing but what hrefgen writes:
-// after an optional UTF-8 byte order mark, anchor lines, lines of white
-// space only, and NUL bytes.
-[[nodiscard]] bool is_earlier_output(std::string_view start)
-{
-	if (start.starts_with(byte_order_mark))
-		start.remove_prefix(byte_order_mark.size());
-	while (!start.empty()) {
-		const std::size_t end = start.find('\n');
-		const std::string_view line = start.substr(0, end);
-		const bool blank = line.find_first_not_of(blank_bytes) == std::string_view::npos;
-		if (!blank && !(end == std::string_view::npos ? is_anchor_line_start(line)
-		                                              : is_anchor_line(line)))
-			return false;
-		if (end == std::string_view::npos)
-			break;
-		start.remove_prefix(end + 1);
+	// The address runs to the first ">, and holds no space.
+	if (line.quote) {
+		line.quote = false;
+		if (*p == '>') {
+			++p;
+			return true;
+		}
 	}
-	return true;
+	for (;;) {
+		const auto *quote = static_cast<const char *>(
+		        std::memchr(p, '"', static_cast<std::size_t>(end - p)));
+		const char *stop = quote != nullptr ? quote : end;
+		const auto length = static_cast<std::size_t>(stop - p);
+		if (std::memchr(p, ' ', length) != nullptr ||
+		    (may_hold_nul && std::memchr(p, '\0', length) != nullptr)) {
+			line.part = Part::refused;
+			return false;
+		}
+		if (quote == nullptr || quote + 1 == end) {
+			line.quote = quote != nullptr;
+			return false;
+		}
+		p = quote + 1;
+		if (*p == '>') {
+			++p;
+			return true;
+		}
+	}
 }
 
-// What the answer to "is the output the input?" makes of the output: a
-// refusal unless the answer is no.
-[[nodiscard]] OutputResult as_input(Answer same)
+// Take the bytes from start to end of the line, which one chunk holds, no LF
+// among them; may_hold_nul is false when the chunk holds none.
+void take(Line &line, const char *start, const char *end, bool may_hold_nul)
+{
+	if (start == end)
+		return;
+	const std::size_t before = line.length;
+	line.length += static_cast<std::size_t>(end - start);
+	const char *p = start;
+	if (line.part == Part::start)
+		line.part = *p == '<' ? Part::prefix : is_blank(*p) ? Part::blank : Part::message;
+	switch (line.part) {
+	case Part::start:
+	case Part::refused:
+		return;
+	case Part::blank:
+		if (!std::all_of(start, end, is_blank))
+			line.part = Part::refused;
+		return;
+	case Part::message:
+		if (line.length > message_size)
+			line.part = Part::refused;
+		else
+			std::memcpy(message_line + before, start, line.length - before);
+		return;
+	case Part::prefix: {
+		const std::size_t count =
+		        std::min(anchor_start.size() - before, static_cast<std::size_t>(end - p));
+		// The whole of it, which most lines hold, is compared in a few instructions.
+		if (count == anchor_start.size()
+		            ? std::memcmp(p, anchor_start.data(), anchor_start.size()) != 0
+		            : std::memcmp(p, anchor_start.data() + before, count) != 0) {
+			line.part = Part::refused;
+			return;
+		}
+		p += count;
+		if (before + count < anchor_start.size())
+			return;
+		line.part = Part::href;
+		[[fallthrough]];
+	}
+	case Part::href:
+		if (!take_href(line, p, end, may_hold_nul))
+			return;
+		line.part = Part::text_start;
+		[[fallthrough]];
+	case Part::text_start:
+		if (p == end)
+			return;
+		// The text does not begin with a space.
+		if (*p == ' ') {
+			line.part = Part::refused;
+			return;
+		}
+		line.part = Part::text;
+		line.text_from = before + static_cast<std::size_t>(p - start);
+		[[fallthrough]];
+	case Part::text:
+		if (may_hold_nul &&
+		    std::memchr(p, '\0', static_cast<std::size_t>(end - p)) != nullptr)
+			line.part = Part::refused;
+		return;
+	}
+}
+
+// Keep the last bytes of the line, whose bytes in this chunk are last, for its end.
+void keep_end(Line &line, std::string_view last)
+{
+	constexpr std::size_t size = sizeof line.end;
+	if (last.size() >= size) {
+		std::memcpy(line.end, last.data() + last.size() - size, size);
+	} else {
+		std::memmove(line.end, line.end + last.size(), size - last.size());
+		std::memcpy(line.end + size - last.size(), last.data(), last.size());
+	}
+}
+
+// Tell whether the anchor line, of which last is the end, ends its text with
+// </a>, before the CR of a CR LF.
+[[nodiscard]] bool ends_anchor(const Line &line, std::string_view last)
+{
+	const std::size_t text = line.length - line.text_from;
+	// Most lines end in the chunk they begin in: compared in a few instructions.
+	if (last.size() >= anchor_end_cr.size()) {
+		const char *end = last.data() + last.size();
+		return (text >= anchor_end.size() &&
+		        std::memcmp(end - anchor_end.size(), anchor_end.data(),
+		                    anchor_end.size()) == 0) ||
+		       (text >= anchor_end_cr.size() &&
+		        std::memcmp(end - anchor_end_cr.size(), anchor_end_cr.data(),
+		                    anchor_end_cr.size()) == 0);
+	}
+	// The line's end began in the chunk before.
+	char bytes[sizeof line.end + anchor_end_cr.size()];
+	std::memcpy(bytes, line.end, sizeof line.end);
+	std::memcpy(bytes + sizeof line.end, last.data(), last.size());
+	const std::string_view end{bytes, sizeof line.end + last.size()};
+	return (text >= anchor_end.size() && end.ends_with(anchor_end)) ||
+	       (text >= anchor_end_cr.size() && end.ends_with(anchor_end_cr));
+}
+
+// Tell whether line is format with its conversions filled in: %s by any
+// bytes, %lld by decimal digits; any other conversion is none of hrefgen's.
+[[nodiscard]] bool is_filled_in(std::string_view line, std::string_view format)
+{
+	const std::size_t conversion = format.find('%');
+	if (!line.starts_with(format.substr(0, conversion)))
+		return false;
+	if (conversion == std::string_view::npos)
+		return line.size() == format.size();
+	line.remove_prefix(conversion);
+	format.remove_prefix(conversion);
+	if (format.starts_with("%s")) {
+		format.remove_prefix(2);
+		for (std::size_t taken = 0; taken <= line.size(); ++taken) {
+			if (is_filled_in(line.substr(taken), format))
+				return true;
+		}
+		return false;
+	}
+	constexpr std::string_view number = "%lld";
+	if (!format.starts_with(number))
+		return false;
+	format.remove_prefix(number.size());
+	const std::size_t digits = std::min(line.find_first_not_of("0123456789"), line.size());
+	return digits > 0 && is_filled_in(line.substr(digits), format);
+}
+
+// Tell whether line, without its LF or CR LF, is one of hrefgen's messages.
+[[nodiscard]] bool is_message(std::string_view line)
+{
+	if (line.ends_with('\r'))
+		line.remove_suffix(1);
+	return std::any_of(std::begin(message::every), std::end(message::every),
+	                   [line](std::string_view format) {
+		                   format.remove_suffix(1);  // its newline
+		                   return is_filled_in(line, format);
+	                   });
+}
+
+// Tell whether the line, of which last is the end, is one that hrefgen writes, ended by its LF.
+[[nodiscard]] bool ends_well(const Line &line, std::string_view last)
+{
+	switch (line.part) {
+	case Part::start:
+	case Part::blank:
+		return true;
+	case Part::text:
+		return ends_anchor(line, last);
+	case Part::message:
+		return is_message({message_line, line.length});
+	case Part::prefix:
+	case Part::href:
+	case Part::text_start:
+	case Part::refused:
+		break;
+	}
+	return false;
+}
+
+// Tell whether the line, the last and without an LF, is one that hrefgen
+// writes: the start of an anchor line cut short, as a full disk leaves it,
+// with no CR (which would end the lines of a list with CR line ends), or blank.
+[[nodiscard]] bool ends_file_well(const Line &line)
+{
+	switch (line.part) {
+	case Part::start:
+	case Part::blank:
+		return true;
+	case Part::prefix:
+	case Part::href:
+	case Part::text_start:
+	case Part::text:
+		return !line.cr;
+	case Part::message:
+	case Part::refused:
+		break;
+	}
+	return false;
+}
+
+// Take a chunk of the output, whose lines go on from line: false once a line
+// is none that hrefgen writes.
+[[nodiscard]] bool take_chunk(Line &line, std::string_view chunk)
+{
+	const bool may_hold_nul = std::memchr(chunk.data(), '\0', chunk.size()) != nullptr;
+	const char *p = chunk.data();
+	const char *end = p + chunk.size();
+	for (const char *newline = nullptr;
+	     (newline = static_cast<const char *>(
+	              std::memchr(p, '\n', static_cast<std::size_t>(end - p)))) != nullptr;
+	     p = newline + 1) {
+		take(line, p, newline, may_hold_nul);
+		if (!ends_well(line, {p, static_cast<std::size_t>(newline - p)}))
+			return false;
+		line = Line{};
+	}
+	take(line, p, end, may_hold_nul);
+	const std::string_view last{p, static_cast<std::size_t>(end - p)};
+	keep_end(line, last);
+	line.cr = line.cr || last.find('\r') != std::string_view::npos;
+	return line.part != Part::refused;
+}
+
+// Tell whether a chunk holds NUL bytes only.
+[[nodiscard]] bool is_zeroed(std::string_view chunk)
+{
+	return !chunk.empty() && chunk[0] == '\0' &&
+	       std::memcmp(chunk.data(), chunk.data() + 1, chunk.size() - 1) == 0;
+}
+
+// What a look through the output found.
+enum class Seen : std::uint8_t {
+	earlier_output,  // not the input, and every line looked at is one that hrefgen writes
+	input,           // the input's bytes, as far as both go
+	other,           // a line that hrefgen does not write
+	unknown          // a read failed
+};
+
+// Read the output's file through looked from its start, and compare it with
+// the input's, which input_reader reads from its start (nullptr: none to
+// compare). With lines, check every line of it too; a hole of a sparse file,
+// NUL bytes, is skipped once the comparison is over.
+[[nodiscard]] Seen look_through(std::FILE *looked, std::FILE *input_reader, bool lines)
+{
+	Line line{};
+	bool comparing = input_reader != nullptr;
+	bool agreed = false;
+	bool refused = false;
+	for (bool first = true; comparing || (lines && !refused); first = false) {
+		std::size_t count = 0;
+		if (!read_up_to(looked, output_chunk, chunk_size, count))
+			return Seen::unknown;
+		if (comparing) {
+			// A chunk comes short only at the end of its file.
+			std::size_t input_count = 0;
+			if (!read_up_to(input_reader, input_chunk, chunk_size, input_count))
+				return Seen::unknown;
+			const std::size_t common = std::min(count, input_count);
+			comparing =
+			        common != 0 && std::memcmp(output_chunk, input_chunk, common) == 0;
+			if ((comparing && common < chunk_size) || (common == 0 && agreed))
+				return Seen::input;
+			agreed = comparing;
+		}
+		if (count == 0)
+			break;
+		std::string_view chunk{output_chunk, count};
+		if (!lines || refused)
+			continue;
+		if (is_zeroed(chunk)) {
+			line.part = line.part == Part::start ? Part::blank : line.part;
+			refused = line.part != Part::blank;
+			if (!refused && !comparing && !skip_hole(looked))
+				return Seen::unknown;
+		} else {
+			if (first && chunk.starts_with(byte_order_mark))
+				chunk.remove_prefix(byte_order_mark.size());
+			refused = !take_chunk(line, chunk);
+		}
+	}
+	return refused || (lines && !ends_file_well(line)) ? Seen::other : Seen::earlier_output;
+}
+
+// What the look makes of the output.
+[[nodiscard]] OutputResult verdict_on(Seen seen)
+{
+	switch (seen) {
+	case Seen::earlier_output:
+		break;
+	case Seen::input:
+		return OutputResult::is_input;
+	case Seen::other:
+		return OutputResult::not_earlier_output;
+	case Seen::unknown:
+		return OutputResult::cannot_open;
+	}
+	return OutputResult::opened;
+}
+
+// What the system's answer to "is the output the input's file?" makes of
+// the output: a refusal unless the answer is no.
+[[nodiscard]] OutputResult verdict_on(Answer same)
 {
 	switch (same) {
 	case Answer::yes:
@@ -150,34 +413,6 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	return OutputResult::opened;
 }
 
-// Judge the output's file, which looked reads from its start, against the
-// input: is_input, cannot_open, or opened when it is not the input, its
-// first MiB then in output_start, its length in start_length.
-[[nodiscard]] OutputResult judge(std::FILE *looked, std::FILE *input, const char *input_path,
-                                 std::size_t &start_length)
-{
-	const OutputResult verdict = as_input(is_same_file(looked, input));
-	if (verdict != OutputResult::opened)
-		return verdict;
-	if (!read_up_to(looked, output_start, look_size, start_length))
-		return OutputResult::cannot_open;
-	std::FILE *input_reader = nullptr;
-	switch (look_again(input, input_path, &input_reader)) {
-	case Again::stream:
-		// A pipe or a terminal: no file of the user's to be seen twice.
-		return OutputResult::opened;
-	case Again::bytes:
-		break;
-	case Again::gone:
-	case Again::elsewhere:
-	case Again::unreadable:
-		return OutputResult::cannot_open;
-	}
-	const Answer same = compare(start_length, looked, input_reader);
-	(void)std::fclose(input_reader);
-	return as_input(same);
-}
-
 // Tell whether two looks at a file saw it the same.
 [[nodiscard]] bool unchanged(const FileState &before, const FileState &after)
 {
@@ -186,8 +421,10 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 
 // Create the output, where the look found nothing: a file that appears
 // meanwhile is never emptied unseen.
-[[nodiscard]] OutputResult create_output(const char *path, std::FILE **output)
+[[nodiscard]] OutputResult create_output(const char *path, Purpose purpose, std::FILE **output)
 {
+	if (purpose == Purpose::look)
+		return OutputResult::opened;
 	*output = open_for_writing(path, Opening::create);
 	return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
 }
@@ -196,7 +433,8 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 // nothing to lose: refused only when it is the input itself, a FIFO or a
 // pipe that would wait for its own output, or when the name has come to
 // lead to a file that holds bytes meanwhile.
-[[nodiscard]] OutputResult open_stream(const char *path, std::FILE *input, std::FILE **output)
+[[nodiscard]] OutputResult open_stream(const char *path, std::FILE *input, Purpose purpose,
+                                       std::FILE **output)
 {
 	*output = open_for_writing(path, Opening::existing);
 	if (*output == nullptr)
@@ -207,8 +445,10 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	else if (is_same_file(*output, input) == Answer::yes &&
 	         is_character_device(*output) != Answer::yes)
 		result = OutputResult::is_input;
-	if (result != OutputResult::opened)
+	if (result != OutputResult::opened || purpose == Purpose::look) {
 		(void)std::fclose(*output);
+		*output = nullptr;
+	}
 	return result;
 }
 
@@ -221,31 +461,40 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	       get_state(output, now) && now.size == 0;
 }
 
-// Open the output's file, which holds bytes and which looked reads from its
-// start, for writing, emptied: when it is none of the input, standard
-// output's own file or a view of it, and holds nothing but what hrefgen
-// writes. Once the file is open for writing, looked is closed and nullptr.
-[[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *&looked,
-                                          std::FILE *input, const char *input_path,
-                                          std::FILE **output)
+// Open standard output's own file, the output's, for the purpose: not
+// emptied, but written through standard output, so that the anchor lines and
+// the messages follow one another, after whatever it held, and only where
+// standard output stands at its end (as the shell's > and >> leave it). A
+// device cannot be written at its end.
+[[nodiscard]] OutputResult share_output(Found found, std::FILE *looked, std::FILE *input_reader,
+                                        Purpose purpose, std::FILE **output)
 {
-	// A device that holds a mounted file system is never written.
-	FileState seen{};
-	if ((found == Found::device && is_held(path, looked) != Answer::no) ||
-	    !get_state(looked, seen))
-		return OutputResult::cannot_open;
-	std::size_t start_length = 0;
-	const OutputResult verdict = judge(looked, input, input_path, start_length);
+	const OutputResult verdict = verdict_on(look_through(looked, input_reader, false));
 	if (verdict != OutputResult::opened)
 		return verdict;
-	// Standard output's own file, readied by whoever opened it (the shell's >
-	// empties it, >> appends), is written through standard output, so that the
-	// anchor lines and the messages follow one another instead of overwriting
-	// each other, and whatever it held before stays.
+	WritePosition position{};
+	if (found == Found::device || !get_standard_output_position(position) ||
+	    !(position.appending || position.offset == position.size))
+		return OutputResult::cannot_open;
+	if (purpose == Purpose::look)
+		return OutputResult::opened;
+	*output = share_standard_output();
+	return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
+}
+
+// Open the output's file, which looked reads from its start and which is
+// not the input's own, for the purpose: standard output's own file through
+// standard output; any other only when the look finds it is none of the
+// input, standard output's file seen through a second view, or anything
+// hrefgen does not write, and emptied then, but for a block device. Once it
+// is open for writing, looked is closed and nullptr.
+[[nodiscard]] OutputResult replace_looked(const char *path, Found found, std::FILE *&looked,
+                                          std::FILE *input_reader, const FileState &seen,
+                                          Purpose purpose, std::FILE **output)
+{
 	switch (is_standard_output(looked)) {
 	case Answer::yes:
-		*output = share_standard_output();
-		return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
+		return share_output(found, looked, input_reader, purpose, output);
 	case Answer::unknown:
 		return OutputResult::cannot_open;
 	case Answer::no:
@@ -253,8 +502,9 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	}
 	if (resembles_standard_output(looked) != Answer::no)
 		return OutputResult::cannot_open;
-	if (!is_earlier_output({output_start, start_length}))
-		return OutputResult::not_earlier_output;
+	const OutputResult verdict = verdict_on(look_through(looked, input_reader, true));
+	if (verdict != OutputResult::opened || purpose == Purpose::look)
+		return verdict;
 	*output = open_for_writing(path,
 	                           found == Found::device ? Opening::exclusive : Opening::existing);
 	if (*output == nullptr)
@@ -268,14 +518,61 @@ constexpr std::string_view blank_bytes{" \t\r\v\f\0", 6};
 	if (same && (found == Found::device || empty_unchanged(*output, seen)))
 		return OutputResult::opened;
 	(void)std::fclose(*output);
+	*output = nullptr;
 	return OutputResult::cannot_open;
+}
+
+// Open the output's file, which holds bytes and which looked reads from its
+// start, for the purpose, unless it is the input or in use as a device.
+[[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *&looked,
+                                          std::FILE *input, const char *input_path, Purpose purpose,
+                                          std::FILE **output)
+{
+	// A device that holds a mounted file system is never written.
+	FileState seen{};
+	if ((found == Found::device && is_held(path, looked) != Answer::no) ||
+	    !get_state(looked, seen))
+		return OutputResult::cannot_open;
+	const OutputResult verdict = verdict_on(is_same_file(looked, input));
+	if (verdict != OutputResult::opened)
+		return verdict;
+	std::FILE *input_reader = nullptr;
+	switch (look_again(input, input_path, &input_reader)) {
+	case Again::stream:
+		// A pipe or a terminal: no file of the user's to be seen twice.
+	case Again::bytes:
+		break;
+	case Again::gone:
+	case Again::elsewhere:
+	case Again::unreadable:
+		return OutputResult::cannot_open;
+	}
+	const OutputResult result =
+	        replace_looked(path, found, looked, input_reader, seen, purpose, output);
+	if (input_reader != nullptr)
+		(void)std::fclose(input_reader);
+	return result;
+}
+
+// Tell whether the name path leads to the file that kept is open on.
+[[nodiscard]] bool leads_to(const char *path, std::FILE *kept)
+{
+	std::FILE *reader = nullptr;
+	const Found found = look_at(path, &reader);
+	if (reader == nullptr)
+		return false;
+	const bool same = (found == Found::file || found == Found::device) &&
+	                  is_same_file(reader, kept) == Answer::yes;
+	(void)std::fclose(reader);
+	return same;
 }
 
 }  // namespace
 
 OutputResult open_output(const char *path, std::FILE *input, const char *input_path,
-                         std::FILE **output)
+                         Purpose purpose, std::FILE **output)
 {
+	*output = nullptr;
 	// The same name twice is one file, whatever becomes of the name meanwhile;
 	// only a terminal or another character device may be read and written at once.
 	if (std::strcmp(input_path, path) == 0 && is_character_device(input) != Answer::yes)
@@ -284,17 +581,42 @@ OutputResult open_output(const char *path, std::FILE *input, const char *input_p
 	const Found found = look_at(path, &looked);
 	switch (found) {
 	case Found::nothing:
-		return create_output(path, output);
+		return create_output(path, purpose, output);
+	case Found::character_device:
+		// A device that Windows finds behind a file's name, such as nul.html,
+		// would take what the user meant for a file.
+		if (is_device_alias(path) != Answer::no)
+			return OutputResult::cannot_open;
+		[[fallthrough]];
 	case Found::stream:
-		return open_stream(path, input, output);
+		return open_stream(path, input, purpose, output);
 	case Found::unreadable:
 		return OutputResult::cannot_open;
 	case Found::file:
 	case Found::device:
 		break;
 	}
-	const OutputResult result = replace_output(path, found, looked, input, input_path, output);
+	const OutputResult result =
+	        replace_output(path, found, looked, input, input_path, purpose, output);
 	if (looked != nullptr)
 		(void)std::fclose(looked);
 	return result;
+}
+
+Closing close_output(const char *path, std::FILE *output)
+{
+	// Whether the name still leads to the file written is asked once it is
+	// closed, of a second stream that keeps it open: a file renamed over or
+	// removed meanwhile holds the anchor lines where no name leads.
+	const Answer bytes = holds_bytes(output);
+	std::FILE *kept = bytes == Answer::yes ? keep_open(output) : nullptr;
+	const bool flushed = std::fflush(output) == 0;
+	const bool written = std::fclose(output) == 0 && flushed;
+	if (bytes == Answer::no)
+		return written ? Closing::closed : Closing::failed;
+	if (kept == nullptr)
+		return Closing::failed;
+	const bool named = leads_to(path, kept);
+	(void)std::fclose(kept);
+	return written && named ? Closing::closed : Closing::failed;
 }

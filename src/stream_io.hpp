@@ -17,24 +17,39 @@ enum class Answer : std::uint8_t { no, yes, unknown };
 
 // What a look at a name finds.
 enum class Found : std::uint8_t {
-	nothing,    // no file of that name
-	stream,     // a terminal or another character device, a FIFO, a pipe, a
-	            // socket or a folder: not opened to look
-	file,       // a regular file, opened for reading
-	device,     // a block device, opened for reading
-	unreadable  // anything else the system says: it cannot be looked at
+	nothing,           // no file of that name
+	character_device,  // a terminal, the null device or another character
+	                   // device: not opened to look
+	stream,            // a FIFO, a pipe, a socket or a folder: not opened to look
+	file,              // a regular file, opened for reading
+	device,            // a block device, opened for reading
+	unreadable         // anything else the system says: it cannot be looked at
 };
 
 // Look at the file at path without changing it: no copy-up on an overlay,
 // no wait for a FIFO's writer, no device opened but a block device. For
-// Found::file and Found::device, *reader is a new binary stream on it, at
-// its start.
+// Found::file and Found::device, *reader is a new unbuffered binary stream on
+// it, at its start.
 [[nodiscard]] Found look_at(const char *path, std::FILE **reader);
+
+// Tell whether the system takes path for a device that the name does not
+// name: on Windows a device's name with an extension, spaces or a colon
+// after it, such as nul.html or com1.txt, opens that device; a device's name
+// alone (NUL) or one in the device namespace (\\.\NUL) is no alias. Never on
+// POSIX, where a device is reached only through a node of its own.
+[[nodiscard]] Answer is_device_alias(const char *path);
+
+// Move reader, a stream of look_at's or look_again's that stands in a run of
+// NUL bytes of its file, past what the system says is a hole there, to the
+// next data or to the end; false when the system fails to say. Where the
+// system tells of no holes, reader stays.
+[[nodiscard]] bool skip_hole(std::FILE *reader);
 
 // What a second look at the input's own file finds.
 enum class Again : std::uint8_t {
 	stream,     // not a file of bytes: a pipe, a terminal, a FIFO
-	bytes,      // *reader is a new binary stream on the input's file, at its start
+	bytes,      // *reader is a new unbuffered binary stream on the input's file, at
+	            // its start
 	gone,       // its name no longer leads to any file
 	elsewhere,  // its name now leads to another file
 	unreadable  // anything else the system says
@@ -81,8 +96,20 @@ enum class Opening : std::uint8_t {
 // Open the file at path for writing as how says; nullptr when it cannot be opened.
 [[nodiscard]] std::FILE *open_for_writing(const char *path, Opening how);
 
-// Tell whether stream's file is the regular file that standard output is open on for writing.
+// Tell whether stream's file is the regular file or block device that
+// standard output is open on for writing.
 [[nodiscard]] Answer is_standard_output(std::FILE *stream);
+
+// Where a write through standard output lands in its file.
+struct WritePosition
+{
+	bool appending;    // at the end, wherever the offset stands
+	long long offset;  // else at this offset
+	long long size;    // the file's size
+};
+
+// The position of standard output in its file; false when the system cannot give it.
+[[nodiscard]] bool get_standard_output_position(WritePosition &position);
 
 // Tell whether standard output is open for writing on a regular file that
 // the system shows as another file than stream's, but with the same inode
@@ -97,6 +124,10 @@ enum class Opening : std::uint8_t {
 
 // Empty the regular file that stream is open on; false when the system says it failed.
 [[nodiscard]] bool make_empty(std::FILE *stream);
+
+// A second stream on the file that stream is open on, which writes nothing
+// and keeps the file open after stream's close; nullptr when it cannot be had.
+[[nodiscard]] std::FILE *keep_open(std::FILE *stream);
 
 // Print a message on standard output, formatted as vprintf does; names in it
 // are UTF-8 (WTF-8 on Windows). On a Windows console the message shows the

@@ -21,15 +21,19 @@ namespace {
 	return S_ISREG(file.st_mode) || S_ISBLK(file.st_mode);
 }
 
-// Replace the device and inode of a loop device, open on descriptor, by
-// those of the file behind it, as its driver tells them. cppcheck 2.17 also
-// checks the body for other systems, which leave file as it is.
+// Replace the device and inode of a loop device, or of a partition of one,
+// open on descriptor, by those of the file behind it, as the loop driver
+// tells them. A partition beyond the loop device's own minor numbers has an
+// extended number, as other disks' may: the driver of those refuses the
+// loop's question. cppcheck 2.17 also checks the body for other systems,
+// which leave file as it is.
 // cppcheck-suppress constParameterReference
 void see_through_loop(int descriptor, struct stat &file)
 {
 #if defined(__linux__)
 	loop_info64 info{};
-	if (S_ISBLK(file.st_mode) && major(file.st_rdev) == LOOP_MAJOR &&
+	const unsigned int number = major(file.st_rdev);
+	if (S_ISBLK(file.st_mode) && (number == LOOP_MAJOR || number == BLOCK_EXT_MAJOR) &&
 	    ioctl(descriptor, LOOP_GET_STATUS64, &info) == 0) {
 		file.st_dev = static_cast<dev_t>(info.lo_device);
 		file.st_ino = static_cast<ino_t>(info.lo_inode);
@@ -73,6 +77,15 @@ void see_through_loop(int descriptor, struct stat &file)
 	return stream;
 }
 
+// An unbuffered binary stream for reading on descriptor, as stream_on gives it.
+[[nodiscard]] std::FILE *reader_on(int descriptor)
+{
+	std::FILE *reader = stream_on(descriptor, "rb");
+	if (reader != nullptr)
+		(void)std::setvbuf(reader, nullptr, _IONBF, 0);
+	return reader;
+}
+
 // Open the file at path for reading only, without waiting for a FIFO's
 // writer or taking a terminal as the controlling one; -1 when it cannot be.
 [[nodiscard]] int open_for_reading(const char *path)
@@ -80,7 +93,8 @@ void see_through_loop(int descriptor, struct stat &file)
 	return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
-// Tell whether standard output is open for writing, on a regular file, *file.
+// Tell whether standard output is open for writing, on a regular file or a
+// block device, *file.
 [[nodiscard]] Answer standard_output_file(struct stat &file)
 {
 	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
@@ -90,7 +104,7 @@ void see_through_loop(int descriptor, struct stat &file)
 		return Answer::no;
 	if (!stat_of(STDOUT_FILENO, file))
 		return Answer::unknown;
-	return S_ISREG(file.st_mode) ? Answer::yes : Answer::no;
+	return is_file_of_bytes(file) ? Answer::yes : Answer::no;
 }
 
 }  // namespace
@@ -112,11 +126,13 @@ Found look_at(const char *path, std::FILE **reader)
 	struct stat named = {};
 	if (stat(path, &named) != 0)
 		return errno == ENOENT ? Found::nothing : Found::unreadable;
+	if (S_ISCHR(named.st_mode))
+		return Found::character_device;
 	if (!is_file_of_bytes(named))
 		return Found::stream;
 	// What was opened is asked again: the name may have changed meanwhile.
 	struct stat opened = {};
-	*reader = stream_on(open_for_reading(path), "rb");
+	*reader = reader_on(open_for_reading(path));
 	if (*reader == nullptr)
 		return Found::unreadable;
 	if (stat_of(fileno(*reader), opened) && is_file_of_bytes(opened))
@@ -124,6 +140,26 @@ Found look_at(const char *path, std::FILE **reader)
 	(void)std::fclose(*reader);
 	*reader = nullptr;
 	return Found::unreadable;
+}
+
+Answer is_device_alias(const char * /*path*/)
+{
+	return Answer::no;
+}
+
+bool skip_hole(std::FILE *reader)
+{
+	const off_t from = ftello(reader);
+	if (from < 0)
+		return false;
+	const off_t data = lseek(fileno(reader), from, SEEK_DATA);
+	if (data >= 0)
+		return fseeko(reader, data, SEEK_SET) == 0;
+	// No data after from: the rest is a hole. A file system without holes
+	// (and older kernels) may refuse the question.
+	if (errno == ENXIO)
+		return fseeko(reader, 0, SEEK_END) == 0;
+	return errno == EINVAL && fseeko(reader, from, SEEK_SET) == 0;
 }
 
 Again look_again(std::FILE *input, const char *path, std::FILE **reader)
@@ -137,7 +173,7 @@ Again look_again(std::FILE *input, const char *path, std::FILE **reader)
 	const int descriptor = open_for_reading(path);
 	if (descriptor < 0)
 		return errno == ENOENT ? Again::gone : Again::unreadable;
-	*reader = stream_on(descriptor, "rb");
+	*reader = reader_on(descriptor);
 	if (*reader == nullptr)
 		return Again::unreadable;
 	// The name must still lead to the input's own file.
@@ -222,6 +258,19 @@ Answer is_standard_output(std::FILE *stream)
 	return is_same_file(fileno(stream), STDOUT_FILENO);
 }
 
+bool get_standard_output_position(WritePosition &position)
+{
+	const int mode = fcntl(STDOUT_FILENO, F_GETFL);
+	struct stat file = {};
+	const off_t offset = lseek(STDOUT_FILENO, 0, SEEK_CUR);
+	if (mode == -1 || offset < 0 || !stat_of(STDOUT_FILENO, file))
+		return false;
+	position.appending = (mode & O_APPEND) != 0;
+	position.offset = static_cast<long long>(offset);
+	position.size = static_cast<long long>(file.st_size);
+	return true;
+}
+
 Answer resembles_standard_output(std::FILE *stream)
 {
 	struct stat standard = {};
@@ -247,6 +296,11 @@ std::FILE *share_standard_output()
 bool make_empty(std::FILE *stream)
 {
 	return ftruncate(fileno(stream), 0) == 0;
+}
+
+std::FILE *keep_open(std::FILE *stream)
+{
+	return stream_on(fcntl(fileno(stream), F_DUPFD_CLOEXEC, 0), "w");
 }
 
 void print_message(const char *format, std::va_list args)

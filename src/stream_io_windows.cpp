@@ -11,6 +11,7 @@
 #include <share.h>
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -135,7 +136,7 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // it is what a volume without one reports (Wine gives it for every tmpfs, and
 // for a standard handle it inherited), and there one full path decides.
 // Devices such as CON and NUL, and pipes, have no such identity.
-[[nodiscard]] Answer is_same_file(HANDLE a, HANDLE b)
+[[nodiscard]] Answer is_same_file_by_id(HANDLE a, HANDLE b)
 {
 	const bool a_disk = GetFileType(a) == FILE_TYPE_DISK;
 	const bool b_disk = GetFileType(b) == FILE_TYPE_DISK;
@@ -163,6 +164,23 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return have_same_path(a, b);
 }
 
+// Tell whether the system says two handles' files are one, by their IDs or,
+// where it gives neither a volume serial nor a path (Wine, for a standard
+// handle it inherited from a shell), by asking the files themselves, through
+// a handle of a's own that may change its times.
+[[nodiscard]] Answer is_same_file(HANDLE a, HANDLE b)
+{
+	const Answer same = is_same_file_by_id(a, b);
+	if (same != Answer::unknown || !is_disk_file(a) || !is_disk_file(b))
+		return same;
+	HANDLE marker = ReOpenFile(a, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share_all, 0);
+	if (marker == INVALID_HANDLE_VALUE)
+		return Answer::unknown;
+	const Answer shows = shows_changes(marker, b);
+	(void)CloseHandle(marker);
+	return shows;
+}
+
 // A binary stream, for reading, on a new handle of its own on the disk file
 // that file is open on; nullptr when it cannot be had.
 [[nodiscard]] std::FILE *reader_of(HANDLE file)
@@ -180,6 +198,8 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	std::FILE *reader = _fdopen(descriptor, "rb");
 	if (reader == nullptr)
 		(void)_close(descriptor);
+	else
+		(void)std::setvbuf(reader, nullptr, _IONBF, 0);
 	return reader;
 }
 
@@ -194,12 +214,17 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return found == type ? Answer::yes : Answer::no;
 }
 
+// Tell whether c separates the folders of a name.
+[[nodiscard]] bool is_slash(char c)
+{
+	return c == '\\' || c == '/';
+}
+
 // Tell whether the name is in a pipe namespace (\\.\pipe\, \\?\pipe\ or
 // \\server\pipe\): opening it, even to look, would take up one of the pipe's
 // instances, and a pipe is never the input's file here.
 [[nodiscard]] bool is_pipe_name(const char *path)
 {
-	const auto is_slash = [](char c) { return c == '\\' || c == '/'; };
 	if (!is_slash(path[0]) || !is_slash(path[1]))
 		return false;
 	const char *host_end = path + 2;
@@ -279,13 +304,48 @@ Found look_at(const char *path, std::FILE **reader)
 	std::free(wide);
 	if (named == INVALID_HANDLE_VALUE)
 		return error == ERROR_FILE_NOT_FOUND ? Found::nothing : Found::unreadable;
-	Found found = Found::stream;
+	Found found =
+	        GetFileType(named) == FILE_TYPE_CHAR ? Found::character_device : Found::stream;
 	if (is_disk_file(named)) {
 		*reader = reader_of(named);
 		found = *reader != nullptr ? Found::file : Found::unreadable;
 	}
 	(void)CloseHandle(named);
 	return found;
+}
+
+Answer is_device_alias(const char *path)
+{
+	// The last part of the name, after its folders and its drive.
+	const char *name = path;
+	for (const char *c = path; *c != '\0'; ++c) {
+		if (is_slash(*c))
+			name = c + 1;
+	}
+	if (name == path && std::isalpha(static_cast<unsigned char>(path[0])) != 0 &&
+	    path[1] == ':')
+		name += 2;
+	// Its base: up to an extension or a colon, without the spaces before them.
+	std::size_t base = std::strcspn(name, ".:");
+	while (base > 0 && name[base - 1] == ' ')
+		--base;
+	if (name[base] == '\0')
+		return Answer::no;
+	constexpr const char *devices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2",
+	                                   "COM3", "COM4", "COM5", "COM6", "COM7", "COM8",
+	                                   "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5",
+	                                   "LPT6", "LPT7", "LPT8", "LPT9"};
+	for (const char *device : devices) {
+		if (std::strlen(device) == base && _strnicmp(name, device, base) == 0)
+			return Answer::yes;
+	}
+	return Answer::no;
+}
+
+bool skip_hole(std::FILE * /*reader*/)
+{
+	// Holes are read as the NUL bytes they hold.
+	return true;
 }
 
 Again look_again(std::FILE *input, const char * /*path*/, std::FILE **reader)
@@ -353,19 +413,22 @@ Answer is_standard_output(std::FILE *stream)
 	HANDLE standard = handle_of(stdout);
 	if (!is_disk_file(file) || GetFileType(standard) != FILE_TYPE_DISK)
 		return Answer::no;
-	const Answer same = is_same_file(file, standard);
-	if (same != Answer::unknown)
-		return same;
-	// Wine gives a standard output inherited from a shell neither a volume
-	// serial nor a path: the file itself is asked, through a handle of its
-	// own that may change its times.
-	HANDLE marker =
-	        ReOpenFile(file, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, share_all, 0);
-	if (marker == INVALID_HANDLE_VALUE)
-		return Answer::unknown;
-	const Answer shows = shows_changes(marker, standard);
-	(void)CloseHandle(marker);
-	return shows;
+	return is_same_file(file, standard);
+}
+
+bool get_standard_output_position(WritePosition &position)
+{
+	// Windows writes at the handle's position, which cmd's >> sets at the end.
+	HANDLE standard = handle_of(stdout);
+	LARGE_INTEGER offset{};
+	LARGE_INTEGER size{};
+	if (SetFilePointerEx(standard, LARGE_INTEGER{}, &offset, FILE_CURRENT) == 0 ||
+	    GetFileSizeEx(standard, &size) == 0)
+		return false;
+	position.appending = false;
+	position.offset = offset.QuadPart;
+	position.size = size.QuadPart;
+	return true;
 }
 
 Answer resembles_standard_output(std::FILE *stream)
@@ -393,6 +456,11 @@ std::FILE *share_standard_output()
 bool make_empty(std::FILE *stream)
 {
 	return _chsize(_fileno(stream), 0) == 0;
+}
+
+std::FILE *keep_open(std::FILE *stream)
+{
+	return stream_on(_dup(_fileno(stream)));
 }
 
 void print_message(const char *format, std::va_list args)

@@ -5,7 +5,7 @@
 # own and loses the exit status.)
 on=posix prep='ln in out && exec 0<&- 1>&-' check=in t '80 in out' 'http://a b\n' '' 1 =
 on=posix prep='exec 0<&- 1>&- 2>&-' check=in t '80 in in' 'http://a b\n' '' 1 =
-on=posix prep='exec 0<&- 1>&-' t '1 in out' 'http://a b\n' '' 1 ''
+on=posix prep='exec 0<&- 1>&-' t '1 in out' 'http://a b\n' '' 1 -
 on=posix prep='exec 0<&- 1>&-' t '80 in out' 'http://a b\n' '' 0 "$AB"
 # A closed stream stays closed to its names, as for cat: /dev/stdin, /dev/stdout
 # and their kin fail to open.

@@ -8,6 +8,7 @@
 needs strace own-syscalls
 READ='Error reading line from input file in line'
 NOOUT='Error opening output file out, aborting!\n'
+NOWRITE='Error writing output file out, aborting!\n'
 # An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
 outputs() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
@@ -37,17 +38,26 @@ on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0
 # open to look (a second open of 'in') is never made.
 on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
 # The output changes between the look and the open for writing: the name
-# comes to lead to another file, 'list', a list is saved into it, or it is
-# removed: refused, nothing created, the user's list kept. The open for
-# writing (the open of 'out' after the look's) is held back two seconds, and
-# the change, the command $1, made once the tool holds 'out' open to look:
-# a process that holds 'in' open too, not the runner's copy of 'out'.
+# comes to lead to another file, 'list', a list is saved into it (one of the
+# same size too), or it is removed: refused, nothing created, the user's list
+# kept. Or it is renamed over or removed between the open for writing and the
+# emptying: the anchor lines are then where no name leads, and the run fails.
+# meanwhile COMMAND [CALL WHERE MODE]: the call CALL out WHERE (the open of
+# 'out' after the look's) is held back two seconds, and COMMAND run once the
+# tool holds 'in' open, and 'out' with the access mode MODE (0 reading, 1
+# writing): a process of the tool's, not the runner's copy of 'out'.
 meanwhile() {
-	delay_call openat out again 2000000 || return
+	delay_call "${2:-openat}" out "${3:-again}" 2000000 || return
 	{
 		for _ in $(seq 1000); do
-			find /proc/[0-9]*/fd \( -lname "$PWD/out" -o -lname "$PWD/in" \) -printf '%h %l\n' 2>/dev/null |
-				awk '$2 ~ /\/out$/ { out[$1] = 1 } $2 ~ /\/in$/ { input[$1] = 1 }
+			find /proc/[0-9]*/fd \( -lname "$PWD/out" -o -lname "$PWD/in" \) -printf '%h %f %l\n' 2>/dev/null |
+				awk -v mode="${4:-0}" '$3 ~ /\/out$/ {
+						info = $1 "/../fdinfo/" $2
+						while ((getline field <info) > 0) if (field ~ /^flags:/) flags = substr(field, length(field))
+						close(info)
+						if (flags % 4 == mode) out[$1] = 1
+					}
+					$3 ~ /\/in$/ { input[$1] = 1 }
 					END { for (p in out) if (p in input) exit 0; exit 1 }' && { eval "$1"; break; }
 			sleep 0.01
 		done
@@ -55,9 +65,12 @@ meanwhile() {
 }
 on=posix prep='outputs && meanwhile "mv list out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
 on=posix prep='outputs && cat out list >copy && meanwhile "cat list >>out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
+on=posix prep='outputs && printf "http://example.org/ x yz\n" >copy && meanwhile "cp copy out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
 on=posix prep='outputs && meanwhile "rm out"' t '80 in out' 'http://a b\n' "$NOOUT" 1 -
+on=posix prep='outputs && meanwhile "mv list out" ftruncate 0 1' t '80 in out' 'http://a b\n' "$NOWRITE" 1 @copy
+on=posix prep='outputs && meanwhile "rm out" ftruncate 0 1' t '80 in out' 'http://a b\n' "$NOWRITE" 1 -
 # A file that appears where the look, its stat, found none is never emptied unseen.
 on=posix prep='outputs && rm out && mv list out && fail_call newfstatat out ENOENT' t '80 in out' 'http://a b\n' "$NOOUT" 1 @copy
 # A close of the output that fails, as a network file system may report a
 # failed write only then.
-on=posix prep='fail_call close out' t '80 in out' 'http://a b\n' 'Error writing output file out, aborting!\n' 1 "$AB"
+on=posix prep='fail_call close out' t '80 in out' 'http://a b\n' "$NOWRITE" 1 "$AB"

@@ -28,8 +28,11 @@ prep=overlay check=fs/U/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M
 prep=copied_up check=fs/U/low t '80 fs/U/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
 prep=copied_up check=fs/U/low t '80 fs/M/low fs/U/low' 'http://a b\n' "$(same fs/U/low)" 1 =
 # A list of the user's only in the lower layer, refused as the output of
-# another list, is not copied up either.
+# another list, is not copied up either; an earlier output there is copied
+# up, which changes its change time but not its size or modification time,
+# and replaced.
 prep='overlay && printf "http://c d\n" >in2' check=fs/U/low t '80 in2 fs/M/low' 'http://a b\n' 'Error opening output file fs/M/low: it is not an earlier output, aborting!\n' 1 -
+prep='mv in in2 && printf "<a href=\"http://x\">y</a>\n" >in && overlay' check=fs/U/low t '80 in2 fs/M/low' 'http://a b\n' "$DONE" 0 "$AB"
 prep='overlay xino=on' check=fs/L/low t '80 fs/M/low fs/L/low' 'http://a b\n' "$(same fs/L/low)" 1 =
 prep='overlay xino=on' check=fs/L/low t '80 fs/L/low fs/M/low' 'http://a b\n' "$(same fs/M/low)" 1 =
 # Two files on two devices with the same inode number, size, permissions and
@@ -52,6 +55,9 @@ loop_device() {
 		{ printf '%s\n' '<a href="http://a">b</a>'; tail -c $((512 - 25)) disk; } >want
 }
 on=posix prep=loop_device check=disk t '80 in dev' 'http://a b\n' "$DONE" 0 @want
+# Standard output sent to the device, which cannot be written at its end:
+# refused, the message written where standard output stands, at its start.
+on=posix prep='loop_device && { printf "Error opening output file dev, aborting!\n"; tail -c 471 disk; } >refused && exec >dev' check=disk t '80 in dev' 'http://a b\n' '' 1 @refused
 on=posix prep='loop_device x' check=disk t '80 in dev' 'http://a b\n' 'Error opening output file dev: it is not an earlier output, aborting!\n' 1 =
 # A device that holds a mounted file system is never written, whatever it
 # holds: 'dev' is the loop device of 'disk', an ext4 file system mounted on 'mnt'.
@@ -87,5 +93,18 @@ on=posix prep=loops check=disk t '80 disk dev' - "$(same dev)" 1 =
 on=posix prep=loops check=disk t '80 dev disk' - "$(same disk)" 1 =
 on=posix prep=loops check=disk t '80 dev dev2' - "$(same dev2)" 1 =
 on=posix prep=loops check=disk t '80 disk dev2' - "$(same dev2)" 1 =
+# A partition of a loop device shows bytes of its file too: 'disk' holds a
+# partition table whose one partition, zeroed, is 'part' of its loop device
+# 'dev', detached once the tool, which holds 'dev' open, ends. partx reads the
+# table, which a kernel may not (Firecracker's has no MBR parser).
+partition() {
+	{
+		head -c 446 /dev/zero
+		printf '\0\0\0\0\203\0\0\0\1\0\0\0\7\0\0\0' && head -c 48 /dev/zero && printf '\125\252'
+		head -c 3584 /dev/zero
+	} >disk && ln -s "$(losetup -f -P --show disk)" dev && exec 9<dev && losetup -d "$(readlink dev)" &&
+		partx -u "$(readlink dev)" && ln -s "$(readlink dev)p1" part && [ -b part ]
+}
+on=posix prep=partition check=disk t '80 disk part' - "$(same part)" 1 =
 # With no /dev at all, as in a bare chroot, a closed stream is still filled.
 on=posix prep='exec 0<&- && without_dev' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
