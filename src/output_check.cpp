@@ -22,7 +22,9 @@
 #include "output_check.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -84,11 +86,36 @@ struct Line
 	return c == ' ' || c == '\0' || (c >= '\t' && c <= '\r' && c != '\n');
 }
 
+// Find the first quote or space from p up to end; end where there is none.
+// Eight bytes are looked at a time: a byte of the word that is either, which
+// ORed with 2 is a quote, has its high bit set in hits, and only bytes after
+// the first such byte may have theirs set falsely; so the lowest bit set is
+// exact where the word's first byte is its lowest. Other machines look a
+// byte at a time.
+[[nodiscard]] const char *find_quote_or_space(const char *p, const char *end)
+{
+	static_assert((' ' | 2) == '"');
+	constexpr std::uint64_t ones = 0x0101010101010101;
+	if constexpr (std::endian::native == std::endian::little) {
+		for (; end - p >= 8; p += 8) {
+			std::uint64_t word = 0;
+			std::memcpy(&word, p, sizeof word);
+			const std::uint64_t zeroed = (word | ones * 2) ^ ones * '"';
+			const std::uint64_t hits = (zeroed - ones) & ~zeroed & ones << 7;
+			if (hits != 0)
+				return p + std::countr_zero(hits) / 8;
+		}
+	}
+	while (p != end && (*p | 2) != '"')
+		++p;
+	return p;
+}
+
 // Take the bytes from p of an anchor line's address, up to end: false when
 // they end before its "> does, or the line is refused; else p is after it.
 [[nodiscard]] bool take_href(Line &line, const char *&p, const char *end, bool may_hold_nul)
 {
-	// The address runs to the first ">, and holds no space.
+	// The address runs to the first ">, and holds no space and no NUL.
 	if (line.quote) {
 		line.quote = false;
 		if (*p == '>') {
@@ -97,20 +124,20 @@ struct Line
 		}
 	}
 	for (;;) {
-		const auto *quote = static_cast<const char *>(
-		        std::memchr(p, '"', static_cast<std::size_t>(end - p)));
-		const char *stop = quote != nullptr ? quote : end;
-		const auto length = static_cast<std::size_t>(stop - p);
-		if (std::memchr(p, ' ', length) != nullptr ||
-		    (may_hold_nul && std::memchr(p, '\0', length) != nullptr)) {
+		const char *stop = find_quote_or_space(p, end);
+		if ((stop != end && *stop == ' ') ||
+		    (may_hold_nul &&
+		     std::memchr(p, '\0', static_cast<std::size_t>(stop - p)) != nullptr)) {
 			line.part = Part::refused;
 			return false;
 		}
-		if (quote == nullptr || quote + 1 == end) {
-			line.quote = quote != nullptr;
+		if (stop == end)
+			return false;
+		p = stop + 1;
+		if (p == end) {
+			line.quote = true;
 			return false;
 		}
-		p = quote + 1;
 		if (*p == '>') {
 			++p;
 			return true;
