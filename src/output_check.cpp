@@ -165,7 +165,9 @@ void take(Line &line, const char *start, const char *end, bool may_hold_nul)
 			line.part = Part::refused;
 		return;
 	case Part::message:
-		if (line.length > message_size)
+		// A name holds no NUL byte.
+		if (line.length > message_size ||
+		    (may_hold_nul && std::memchr(start, '\0', line.length - before) != nullptr))
 			line.part = Part::refused;
 		else
 			std::memcpy(message_line + before, start, line.length - before);

@@ -19,7 +19,7 @@ prep='printf "http://a b\n" | gzip -n >out' t '80 in out' 'http://c d\n' "$NOT" 
 prep='printf "note" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 # Lines that only look like hrefgen's: an anchor line edited by hand (an
 # attribute, a space in the address, a text that begins with one, a NUL), and
-# messages of other programs or cut short.
+# messages of other programs, cut short, or with a NUL in a name.
 prep='printf "<a href=\"http://x\" target=\"_blank\">kept</a>\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "<a href=\"http://x y\">kept</a>\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "<a href=\"http://x\"> kept</a>\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
@@ -27,6 +27,7 @@ prep='printf "<a href=\"http://x\">ke\0pt</a>\n" >out' t '80 in out' 'http://c d
 prep='printf "<a href=\"http://x\">\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "Error opening the notes, aborting!\nAll done\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "All done, exiting..." >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
+prep='printf "Error opening input file a\0b, aborting!\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 # What follows an earlier output's first MiB, or a sparse file's hole
 # (skipped, where the system tells of holes: 1 TiB of it is looked past at
 # once; the output kept is checked of the smaller one).
