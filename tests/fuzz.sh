@@ -10,28 +10,34 @@ cd "$(dirname "$0")/.." || exit
 seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
 
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
-# Run the target $1, its output in build/fuzz/$1.log, shown whole when it finds something.
+# Run the target $1, its output in build/fuzz/$1.log, shown whole when it
+# finds something; with fuzz/$1.dict, the pieces of its inputs, where there is one.
 fuzz() {
-	local corpus=build/fuzz/corpus-$1
+	local corpus=build/fuzz/corpus-$1 dict=()
 	mkdir -p "$corpus"
-	"build/fuzz/fuzz/$1_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+	[ ! -f "fuzz/$1.dict" ] || dict=(-dict="fuzz/$1.dict")
+	"build/fuzz/fuzz/$1_fuzzer" -max_total_time="$seconds" -print_final_stats=1 "${dict[@]}" \
 		-artifact_prefix=build/fuzz/ "$corpus" "fuzz/corpus/$1" >"build/fuzz/$1.log" 2>&1
 }
-# The targets side by side, one a core.
-echo "--- extractor_fuzzer and run_fuzzer, $seconds s each, side by side"
-fuzz extractor &
-pid=$!
-fuzz run
-declare -A statuses=([run]=$?)
-wait $pid
-statuses[extractor]=$?
+targets=(extractor run output)
+# The targets side by side, sharing the cores.
+echo "--- ${targets[*]/%/_fuzzer}, $seconds s each, side by side"
+declare -A pids=() statuses=()
+for target in "${targets[@]}"; do
+	fuzz "$target" &
+	pids[$target]=$!
+done
+for target in "${targets[@]}"; do
+	wait "${pids[$target]}"
+	statuses[$target]=$?
+done
 status=0
-for target in extractor run; do
+for target in "${targets[@]}"; do
 	if [ "${statuses[$target]}" = 0 ]; then
 		echo "--- ${target}_fuzzer:"
-		grep -E 'DONE|stat::number_of_executed_units' build/fuzz/$target.log
+		grep -E 'DONE|stat::number_of_executed_units' "build/fuzz/$target.log"
 	else
-		tail -40 build/fuzz/$target.log
+		tail -40 "build/fuzz/$target.log"
 		status=1
 	fi
 done
