@@ -12,7 +12,7 @@
 #include "anchor_model.hpp"
 #include "fuzz_check.hpp"
 #include "messages.hpp"
-#include "output_check.hpp"
+#include "output_rule.hpp"
 
 namespace {
 

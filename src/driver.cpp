@@ -11,11 +11,11 @@
 #include <cstdlib>
 
 #include "driver.hpp"
+#include "file_calls.hpp"
 #include "line_io.hpp"
 #include "link_extractor.hpp"
 #include "messages.hpp"
-#include "output_check.hpp"
-#include "stream_io.hpp"
+#include "output_rule.hpp"
 
 namespace {
 

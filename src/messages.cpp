@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "stream_io.hpp"
+#include "file_calls.hpp"
 
 // NOLINTNEXTLINE(cert-dcl50-cpp)
 void say(const char *format, ...)

@@ -1,5 +1,5 @@
 // The file and console calls, the one place where the platforms differ:
-// stream_io_posix.cpp and stream_io_windows.cpp. Each is a small primitive
+// file_calls_posix.cpp and file_calls_windows.cpp. Each is a small primitive
 // that answers what the system says; what to make of it is decided by their
 // callers. None of them prints or ends the run.
 #pragma once

@@ -19,7 +19,7 @@
 //   appears, goes or changes meanwhile) is a refusal, and a refusal changes
 //   and creates nothing; after the close, the name must still lead to the
 //   file written.
-#include "output_check.hpp"
+#include "output_rule.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -29,7 +29,7 @@
 #include <string_view>
 
 #include "messages.hpp"
-#include "stream_io.hpp"
+#include "file_calls.hpp"
 
 namespace {
 

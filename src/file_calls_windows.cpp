@@ -17,7 +17,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "stream_io.hpp"
+#include "file_calls.hpp"
 #include "wtf8.hpp"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include <cerrno>
 
-#include "stream_io.hpp"
+#include "file_calls.hpp"
 
 namespace {
 
