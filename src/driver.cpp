@@ -12,10 +12,10 @@
 
 #include "driver.hpp"
 #include "file_calls.hpp"
-#include "line_io.hpp"
 #include "link_extractor.hpp"
 #include "messages.hpp"
 #include "output_rule.hpp"
+#include "stream_io.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "line_io.hpp"
+#include "stream_io.hpp"
 
 namespace {
 
