@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 	if (size == 0)
 		return 0;
 	// An odd first byte puts the rest up to 127 bytes before a chunk's end.
-	std::string bytes = data[0] % 2 == 0 ? std::string{} : filler(chunk_size - 1 - data[0] / 2);
+	std::string bytes =
+	        data[0] % 2 == 0 ? std::string{} : filler(chunk_size - 1 - (data[0] / 2));
 	bytes.append(reinterpret_cast<const char *>(data + 1), size - 1);
 	std::FILE *output = std::fopen(output_path, "wb");
 	check(output != nullptr &&

@@ -15,6 +15,15 @@
 
 namespace {
 
+// Linux takes O_EXCL without O_CREAT for an exclusive claim on a block
+// device, which fails while the device is mounted or claimed by another, and
+// does nothing with it for any other file.
+#if defined(__linux__)
+constexpr int block_device_claim = O_EXCL;
+#else
+constexpr int block_device_claim = 0;
+#endif
+
 // Tell whether the file is one that holds bytes: a regular file or a block device.
 [[nodiscard]] bool is_file_of_bytes(const struct stat &file)
 {
@@ -93,6 +102,21 @@ void see_through_loop(int descriptor, struct stat &file)
 	return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
 }
 
+// What an exclusive open of the block device at path, which descriptor is
+// open on, finds: Found::device when no one else has it mounted or held.
+[[nodiscard]] Found claim(const char *path, int descriptor)
+{
+	const int flags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+	// cppcheck also checks the other systems', whose claim is no flag.
+	// cppcheck-suppress badBitmaskCheck
+	const int claimed = open(path, flags | block_device_claim);
+	if (claimed < 0)
+		return errno == EBUSY ? Found::held_device : Found::unreadable;
+	const Answer same = is_same_file(claimed, descriptor);
+	(void)close(claimed);
+	return same == Answer::yes ? Found::device : Found::unreadable;
+}
+
 // Tell whether standard output is open for writing, on a regular file or a
 // block device, *file.
 [[nodiscard]] Answer standard_output_file(struct stat &file)
@@ -129,17 +153,20 @@ Found look_at(const char *path, std::FILE **reader)
 	if (S_ISCHR(named.st_mode))
 		return Found::character_device;
 	if (!is_file_of_bytes(named))
-		return Found::stream;
+		return Found::other;
 	// What was opened is asked again: the name may have changed meanwhile.
 	struct stat opened = {};
 	*reader = reader_on(open_for_reading(path));
 	if (*reader == nullptr)
 		return Found::unreadable;
+	Found found = Found::unreadable;
 	if (stat_of(fileno(*reader), opened) && is_file_of_bytes(opened))
-		return S_ISBLK(opened.st_mode) ? Found::device : Found::file;
-	(void)std::fclose(*reader);
-	*reader = nullptr;
-	return Found::unreadable;
+		found = S_ISBLK(opened.st_mode) ? claim(path, fileno(*reader)) : Found::file;
+	if (found != Found::file && found != Found::device) {
+		(void)std::fclose(*reader);
+		*reader = nullptr;
+	}
+	return found;
 }
 
 Answer is_device_alias(const char * /*path*/)
@@ -170,24 +197,32 @@ Again look_again(std::FILE *input, const char *path, std::FILE **reader)
 		return Again::unreadable;
 	if (!is_file_of_bytes(read))
 		return Again::stream;
-	const int descriptor = open_for_reading(path);
-	if (descriptor < 0)
-		return errno == ENOENT ? Again::gone : Again::unreadable;
-	*reader = reader_on(descriptor);
+	*reader = reader_on(open_for_reading(path));
 	if (*reader == nullptr)
 		return Again::unreadable;
 	// The name must still lead to the input's own file.
-	const Answer same = is_same_file(fileno(*reader), fileno(input));
-	if (same == Answer::yes)
+	if (is_same_file(fileno(*reader), fileno(input)) == Answer::yes)
 		return Again::bytes;
 	(void)std::fclose(*reader);
 	*reader = nullptr;
-	return same == Answer::no ? Again::elsewhere : Again::unreadable;
+	return Again::unreadable;
 }
 
 Answer is_same_file(std::FILE *a, std::FILE *b)
 {
 	return is_same_file(fileno(a), fileno(b));
+}
+
+Answer leads_to(const char *path, std::FILE *stream)
+{
+	struct stat named = {};
+	struct stat opened = {};
+	if (stat(path, &named) != 0)
+		return errno == ENOENT ? Answer::no : Answer::unknown;
+	if (!stat_of(fileno(stream), opened))
+		return Answer::unknown;
+	return named.st_dev == opened.st_dev && named.st_ino == opened.st_ino ? Answer::yes
+	                                                                      : Answer::no;
 }
 
 Answer is_character_device(std::FILE *stream)
@@ -206,18 +241,6 @@ Answer holds_bytes(std::FILE *stream)
 	return is_file_of_bytes(opened) ? Answer::yes : Answer::no;
 }
 
-Answer is_held(const char *path, std::FILE *reader)
-{
-	// O_EXCL without O_CREAT claims a block device, which fails while it is
-	// mounted or claimed by another.
-	const int descriptor = open(path, O_RDONLY | O_EXCL | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-	if (descriptor < 0)
-		return errno == EBUSY ? Answer::yes : Answer::unknown;
-	const Answer same = is_same_file(descriptor, fileno(reader));
-	(void)close(descriptor);
-	return same == Answer::yes ? Answer::no : Answer::unknown;
-}
-
 bool get_state(std::FILE *stream, FileState &state)
 {
 	struct stat opened = {};
@@ -233,20 +256,9 @@ std::FILE *open_for_writing(const char *path, Opening how)
 {
 	// fopen's "w" would empty the file and "a" would write at its end (or
 	// fail on a file that cannot seek); this writes from the start, as the
-	// shell's > does. O_EXCL without O_CREAT opens a block device only while
-	// nothing has it mounted or held.
-	int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
-	switch (how) {
-	case Opening::create:
-		flags |= O_CREAT | O_EXCL;
-		break;
-	case Opening::existing:
-		break;
-	case Opening::exclusive:
-		flags |= O_EXCL;
-		break;
-	}
-	return stream_on(open(path, flags, 0666), "w");
+	// shell's > does.
+	const int flags = how == Opening::create ? O_CREAT | O_EXCL : block_device_claim;
+	return stream_on(open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC | flags, 0666), "w");
 }
 
 Answer is_standard_output(std::FILE *stream)

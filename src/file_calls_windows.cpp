@@ -5,6 +5,7 @@
 // stand between a name and its file, on any Windows version.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <winternl.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -203,8 +204,8 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return reader;
 }
 
-// What the type of the file that stream is open on says to question: yes for
-// the type asked about, unknown when the system cannot tell.
+// Tell whether the file that stream is open on is of the type asked about;
+// unknown when the system cannot tell.
 [[nodiscard]] Answer has_type(std::FILE *stream, DWORD type)
 {
 	SetLastError(NO_ERROR);
@@ -280,21 +281,15 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 std::FILE *open_input(const char *path)
 {
-	std::FILE *stream = open_named(path, L"r");
-	BY_HANDLE_FILE_INFORMATION opened{};
-	if (stream != nullptr && GetFileInformationByHandle(handle_of(stream), &opened) != 0 &&
-	    (opened.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-		(void)std::fclose(stream);
-		return nullptr;
-	}
-	return stream;
+	// Windows opens no folder as a file: nothing is left to ask of it.
+	return open_named(path, L"r");
 }
 
 Found look_at(const char *path, std::FILE **reader)
 {
 	*reader = nullptr;
 	if (is_pipe_name(path))
-		return Found::stream;
+		return Found::other;
 	// Opened with no access rights and full sharing, which disturbs no one.
 	wchar_t *wide = utf16_from_wtf8(path);
 	if (wide == nullptr)
@@ -304,8 +299,7 @@ Found look_at(const char *path, std::FILE **reader)
 	std::free(wide);
 	if (named == INVALID_HANDLE_VALUE)
 		return error == ERROR_FILE_NOT_FOUND ? Found::nothing : Found::unreadable;
-	Found found =
-	        GetFileType(named) == FILE_TYPE_CHAR ? Found::character_device : Found::stream;
+	Found found = GetFileType(named) == FILE_TYPE_CHAR ? Found::character_device : Found::other;
 	if (is_disk_file(named)) {
 		*reader = reader_of(named);
 		found = *reader != nullptr ? Found::file : Found::unreadable;
@@ -363,6 +357,22 @@ Answer is_same_file(std::FILE *a, std::FILE *b)
 	return is_same_file(handle_of(a), handle_of(b));
 }
 
+Answer leads_to(const char *path, std::FILE *stream)
+{
+	wchar_t *wide = utf16_from_wtf8(path);
+	if (wide == nullptr)
+		return Answer::unknown;
+	HANDLE named = CreateFileW(wide, FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING, 0,
+	                           nullptr);
+	const DWORD error = GetLastError();
+	std::free(wide);
+	if (named == INVALID_HANDLE_VALUE)
+		return error == ERROR_FILE_NOT_FOUND ? Answer::no : Answer::unknown;
+	const Answer same = is_same_file(named, handle_of(stream));
+	(void)CloseHandle(named);
+	return same;
+}
+
 Answer is_character_device(std::FILE *stream)
 {
 	return has_type(stream, FILE_TYPE_CHAR);
@@ -371,12 +381,6 @@ Answer is_character_device(std::FILE *stream)
 Answer holds_bytes(std::FILE *stream)
 {
 	return has_type(stream, FILE_TYPE_DISK);
-}
-
-Answer is_held(const char * /*path*/, std::FILE * /*reader*/)
-{
-	// No look finds a block device here: Windows guards a mounted volume itself.
-	return Answer::no;
 }
 
 bool get_state(std::FILE *stream, FileState &state)
@@ -412,6 +416,15 @@ Answer is_standard_output(std::FILE *stream)
 	HANDLE file = handle_of(stream);
 	HANDLE standard = handle_of(stdout);
 	if (!is_disk_file(file) || GetFileType(standard) != FILE_TYPE_DISK)
+		return Answer::no;
+	// What standard output may do to its file: Wine says every standard
+	// handle it makes of a file may write it.
+	IO_STATUS_BLOCK status{};
+	FILE_ACCESS_INFORMATION access{};
+	if (NtQueryInformationFile(standard, &status, &access, sizeof access,
+	                           FileAccessInformation) != 0)
+		return Answer::unknown;
+	if ((access.AccessFlags & (FILE_WRITE_DATA | FILE_APPEND_DATA)) == 0)
 		return Answer::no;
 	return is_same_file(file, standard);
 }

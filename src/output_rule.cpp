@@ -28,8 +28,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "messages.hpp"
 #include "file_calls.hpp"
+#include "messages.hpp"
 
 namespace {
 
@@ -100,10 +100,10 @@ struct Line
 		for (; end - p >= 8; p += 8) {
 			std::uint64_t word = 0;
 			std::memcpy(&word, p, sizeof word);
-			const std::uint64_t zeroed = (word | ones * 2) ^ ones * '"';
-			const std::uint64_t hits = (zeroed - ones) & ~zeroed & ones << 7;
+			const std::uint64_t zeroed = (word | (ones * 2)) ^ (ones * '"');
+			const std::uint64_t hits = (zeroed - ones) & ~zeroed & (ones << 7);
 			if (hits != 0)
-				return p + std::countr_zero(hits) / 8;
+				return p + (std::countr_zero(hits) / 8);
 		}
 	}
 	while (p != end && (*p | 2) != '"')
@@ -154,8 +154,10 @@ void take(Line &line, const char *start, const char *end, bool may_hold_nul)
 	const std::size_t before = line.length;
 	line.length += static_cast<std::size_t>(end - start);
 	const char *p = start;
-	if (line.part == Part::start)
-		line.part = *p == '<' ? Part::prefix : is_blank(*p) ? Part::blank : Part::message;
+	if (line.part == Part::start && *p == '<')
+		line.part = Part::prefix;
+	else if (line.part == Part::start)
+		line.part = is_blank(*p) ? Part::blank : Part::message;
 	switch (line.part) {
 	case Part::start:
 	case Part::refused:
@@ -250,29 +252,34 @@ void keep_end(Line &line, std::string_view last)
 
 // Tell whether line is format with its conversions filled in: %s by any
 // bytes, %lld by decimal digits; any other conversion is none of hrefgen's.
+// (substr, which may throw, would need the C++ library at run time.)
 [[nodiscard]] bool is_filled_in(std::string_view line, std::string_view format)
 {
-	const std::size_t conversion = format.find('%');
-	if (!line.starts_with(format.substr(0, conversion)))
+	const std::size_t conversion = std::min(format.find('%'), format.size());
+	std::string_view literal = format;
+	literal.remove_suffix(format.size() - conversion);
+	if (!line.starts_with(literal))
 		return false;
-	if (conversion == std::string_view::npos)
+	if (conversion == format.size())
 		return line.size() == format.size();
 	line.remove_prefix(conversion);
 	format.remove_prefix(conversion);
 	if (format.starts_with("%s")) {
 		format.remove_prefix(2);
-		for (std::size_t taken = 0; taken <= line.size(); ++taken) {
-			if (is_filled_in(line.substr(taken), format))
+		for (;; line.remove_prefix(1)) {
+			if (is_filled_in(line, format))
 				return true;
+			if (line.empty())
+				return false;
 		}
-		return false;
 	}
 	constexpr std::string_view number = "%lld";
 	if (!format.starts_with(number))
 		return false;
 	format.remove_prefix(number.size());
 	const std::size_t digits = std::min(line.find_first_not_of("0123456789"), line.size());
-	return digits > 0 && is_filled_in(line.substr(digits), format);
+	line.remove_prefix(digits);
+	return digits > 0 && is_filled_in(line, format);
 }
 
 // Tell whether line, without its LF or CR LF, is one of hrefgen's messages.
@@ -459,11 +466,12 @@ enum class Seen : std::uint8_t {
 }
 
 // Open a terminal, another character device, a FIFO or a pipe, which holds
-// nothing to lose: refused only when it is the input itself, a FIFO or a
-// pipe that would wait for its own output, or when the name has come to
-// lead to a file that holds bytes meanwhile.
-[[nodiscard]] OutputResult open_stream(const char *path, std::FILE *input, Purpose purpose,
-                                       std::FILE **output)
+// nothing to lose, as it is: refused only when the name has come to lead to
+// a file that holds bytes meanwhile, or when the system says it is the input
+// itself, a FIFO or a pipe that would wait for its own output (Windows gives
+// pipes no identity to tell).
+[[nodiscard]] OutputResult open_as_is(const char *path, std::FILE *input, Purpose purpose,
+                                      std::FILE **output)
 {
 	*output = open_for_writing(path, Opening::existing);
 	if (*output == nullptr)
@@ -503,7 +511,7 @@ enum class Seen : std::uint8_t {
 		return verdict;
 	WritePosition position{};
 	if (found == Found::device || !get_standard_output_position(position) ||
-	    !(position.appending || position.offset == position.size))
+	    (!position.appending && position.offset != position.size))
 		return OutputResult::cannot_open;
 	if (purpose == Purpose::look)
 		return OutputResult::opened;
@@ -534,8 +542,7 @@ enum class Seen : std::uint8_t {
 	const OutputResult verdict = verdict_on(look_through(looked, input_reader, true));
 	if (verdict != OutputResult::opened || purpose == Purpose::look)
 		return verdict;
-	*output = open_for_writing(path,
-	                           found == Found::device ? Opening::exclusive : Opening::existing);
+	*output = open_for_writing(path, Opening::existing);
 	if (*output == nullptr)
 		return OutputResult::cannot_open;
 	const bool same = is_same_file(*output, looked) == Answer::yes;
@@ -552,15 +559,13 @@ enum class Seen : std::uint8_t {
 }
 
 // Open the output's file, which holds bytes and which looked reads from its
-// start, for the purpose, unless it is the input or in use as a device.
+// start, for the purpose, unless it is the input.
 [[nodiscard]] OutputResult replace_output(const char *path, Found found, std::FILE *&looked,
                                           std::FILE *input, const char *input_path, Purpose purpose,
                                           std::FILE **output)
 {
-	// A device that holds a mounted file system is never written.
 	FileState seen{};
-	if ((found == Found::device && is_held(path, looked) != Answer::no) ||
-	    !get_state(looked, seen))
+	if (!get_state(looked, seen))
 		return OutputResult::cannot_open;
 	const OutputResult verdict = verdict_on(is_same_file(looked, input));
 	if (verdict != OutputResult::opened)
@@ -571,8 +576,6 @@ enum class Seen : std::uint8_t {
 		// A pipe or a terminal: no file of the user's to be seen twice.
 	case Again::bytes:
 		break;
-	case Again::gone:
-	case Again::elsewhere:
 	case Again::unreadable:
 		return OutputResult::cannot_open;
 	}
@@ -581,19 +584,6 @@ enum class Seen : std::uint8_t {
 	if (input_reader != nullptr)
 		(void)std::fclose(input_reader);
 	return result;
-}
-
-// Tell whether the name path leads to the file that kept is open on.
-[[nodiscard]] bool leads_to(const char *path, std::FILE *kept)
-{
-	std::FILE *reader = nullptr;
-	const Found found = look_at(path, &reader);
-	if (reader == nullptr)
-		return false;
-	const bool same = (found == Found::file || found == Found::device) &&
-	                  is_same_file(reader, kept) == Answer::yes;
-	(void)std::fclose(reader);
-	return same;
 }
 
 }  // namespace
@@ -617,8 +607,11 @@ OutputResult open_output(const char *path, std::FILE *input, const char *input_p
 		if (is_device_alias(path) != Answer::no)
 			return OutputResult::cannot_open;
 		[[fallthrough]];
-	case Found::stream:
-		return open_stream(path, input, purpose, output);
+	case Found::other:
+		return open_as_is(path, input, purpose, output);
+	case Found::held_device:
+		// A device that holds a mounted file system, or is in another's
+		// hands, is never written.
 	case Found::unreadable:
 		return OutputResult::cannot_open;
 	case Found::file:
@@ -645,7 +638,7 @@ Closing close_output(const char *path, std::FILE *output)
 		return written ? Closing::closed : Closing::failed;
 	if (kept == nullptr)
 		return Closing::failed;
-	const bool named = leads_to(path, kept);
+	const bool named = leads_to(path, kept) == Answer::yes;
 	(void)std::fclose(kept);
 	return written && named ? Closing::closed : Closing::failed;
 }

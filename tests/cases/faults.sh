@@ -13,6 +13,9 @@ NOWRITE='Error writing output file out, aborting!\n'
 outputs() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
 }
+# The input's stat just after its open, which tells that it is no folder:
+# failing, nothing is known of it.
+on=posix prep='fail_call fstat,newfstatat in' t '80 in out' 'http://a b\n' 'Error opening input file in, aborting!\n' 1 -
 on=posix prep='fail_call read in' t '80 in out' 'http://a b\n' "$READ1" 1 ''
 on=posix prep='link_lines 4096 && fail_call read in end' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
 on=posix prep='long_link_line 70000 65527 && fail_call read in 65536' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
