@@ -221,8 +221,8 @@ HTML
 # README.md says (a Linux shell), and check both in Chromium.
 check_pages() {
 	if ! command -v chromium >/dev/null; then
-		echo "--- the pages need Chromium: apt-get install chromium"
-		[ "${HREFGEN_REQUIRE_ALL:-0}" != 1 ]
+		bash tests/missing.sh "the web page recipes" "chromium (apt-get install chromium)"
+		[ $? = 77 ]
 		return
 	fi
 	local join recipe linux=$unpacked/linux

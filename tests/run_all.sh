@@ -37,10 +37,10 @@ have() {
 # leg NAME NEEDS COMMAND...: run COMMAND as the leg NAME, if it was asked for.
 # NEEDS lists what the leg needs: things that have() looks for, which
 # tests/install-deps.sh installs, and the words root and mounts
-# (HREFGEN_TEST_MOUNTS=1); when one is missing the leg is skipped, saying
-# what it needs, or fails when every leg is required.
+# (HREFGEN_TEST_MOUNTS=1); when one is missing, tests/missing.sh says what
+# becomes of the leg.
 leg() {
-	local name=$1 needs=$2 need missing=() why='' start=$SECONDS
+	local name=$1 needs=$2 need missing=() start=$SECONDS
 	shift 2
 	if [ -n "$except" ]; then
 		[[ " ${chosen[*]} " != *" $name "* ]] || return 0
@@ -49,17 +49,16 @@ leg() {
 	fi
 	for need in $needs; do
 		case $need in
-		root) [ "$(id -u)" = 0 ] || why="$why needs root;" ;;
-		mounts) [ "${HREFGEN_TEST_MOUNTS:-0}" = 1 ] || why="$why mounts, which only HREFGEN_TEST_MOUNTS=1 allows;" ;;
+		root) [ "$(id -u)" = 0 ] || missing+=(root) ;;
+		mounts) [ "${HREFGEN_TEST_MOUNTS:-0}" = 1 ] || missing+=("HREFGEN_TEST_MOUNTS=1, to mount") ;;
 		*) have "$need" || missing+=("$need") ;;
 		esac
 	done
-	[ ${#missing[@]} = 0 ] || why="$why needs ${missing[*]};"
-	if [ -n "$why" ]; then
-		why=${why# }
-		why=${why%;}
-		echo "=== $name: SKIPPED ($why)"
-		if [ "${HREFGEN_REQUIRE_ALL:-0}" = 1 ]; then failed+=("$name ($why)"); else skipped+=("$name ($why)"); fi
+	if [ ${#missing[@]} != 0 ]; then
+		local said
+		said=$(bash tests/missing.sh "$name" "${missing[*]}")
+		if [ $? = 77 ]; then skipped+=("${said#SKIP }"); else failed+=("${said#FAIL }"); fi
+		echo "=== $said"
 		return
 	fi
 	echo "=== $name"
@@ -114,7 +113,7 @@ leg lint 'clang++ clang-format clang-tidy cppcheck groff shellcheck /usr/include
 	bash tests/lint.sh
 leg windows "$cross $wine localedef" workflow windows
 leg arm64 "$arm64" workflow linux-arm64
-leg packages "$release_needs lintian $wine qemu-aarch64" \
+leg packages "$release_needs lintian $wine qemu-aarch64 chromium" \
 	bash -c 'bash packaging/release.sh && bash packaging/check-release.sh'
 leg reproducible "$release_needs git" bash tests/reproducible.sh
 leg debian-13 'root mounts debootstrap git' bash tests/debian13.sh
