@@ -23,8 +23,9 @@
 #                  shell: the fixtures below and a topic's own
 #     check=FILE   the file that OUTPUT is about, instead of 'out'
 #     on=PLATFORM  a case of that platform only; on the other it is skipped
-#   needs WORD...  at the top of a topic file: what all its cases need, the one
-#   way to leave cases out. Of the machine:
+#   needs WORD...  at the top of a topic file: what all its cases need. With
+#   on=, the ways a case is left out (tests/CMakeLists.txt also chooses the
+#   topics that memcheck runs). Of the machine:
 #     mounts   root, allowed to mount and attach loop devices, mkfs.ext4, and asked to
 #              with HREFGEN_TEST_MOUNTS=1 (as CI does); what a case mounts in
 #              its folder is undone after it
@@ -32,9 +33,8 @@
 #     strace   strace, allowed to trace (fail_call, never_call, delay_call)
 #     terminal a pseudo-terminal, and tests/pty_feed built beside hrefgen or
 #              named by HREFGEN_PTY_FEED (terminal, terminal_eof)
-#   A topic that lacks one is skipped with its reason (status 77, a skip to
-#   CTest), or fails when HREFGEN_REQUIRE_ALL=1; tests/install-deps.sh
-#   installs every tool. Of the build, which HREFGEN_CASES_BUILD names
+#   A topic that lacks one is skipped or fails, as tests/missing.sh says
+#   (status 77, a skip to CTest); tests/install-deps.sh installs every tool. Of the build, which HREFGEN_CASES_BUILD names
 #   (native by default; CTest sets it: sanitizers, memcheck, emulator):
 #     own-syscalls   no memcheck, whose own calls and descriptors would disturb
 #     native-memory  a native build: under an emulator or the sanitizers a
@@ -64,21 +64,33 @@ work=$(mktemp -d) || exit 2
 # Never removed through a mount that a case left (remove_case says so).
 trap '[ -n "$(mounts_under "$work")" ] || rm -rf --one-file-system "$work"' EXIT
 
-# Messages, and lines and anchor lines that many topics use.
+# hrefgen's messages (src/messages.hpp), the one place the cases spell them,
+# as printf %b escapes: those with a name (the name $1, and the read number
+# $2), and those without; then lines and anchor lines that many topics use.
+cannot_open_input() { message 'Error opening input file %s, aborting!' "$1"; }
+cannot_open_output() { message 'Error opening output file %s, aborting!' "$1"; }
+output_is_input() { message 'Error opening output file %s: it is the input file, aborting!' "$1"; }
+not_earlier_output() { message 'Error opening output file %s: it is not an earlier output, aborting!' "$1"; }
+cannot_read() { message "Error reading line from input file %s line $2, aborting!" "$1"; }
+cannot_write() { message 'Error writing output file %s, aborting!' "$1"; }
+# Print the message of format $1 with the name $2 in it, a backslash doubled.
+# shellcheck disable=SC2059 # the format is a message's
+message() {
+	printf "$1\\\\n" "${2//\\/\\\\}"
+}
 # shellcheck disable=SC2034 # the topic files use them
 declare -r USAGE='To few arguments specified.\nUsage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\n' \
 	DONE='All done, exiting...\n' \
 	NOMEM='Unable to allocate memory, aborting!\n' \
-	READ1='Error reading line from input file in line 1, aborting!\n' \
 	AB='<a href="http://a">b</a>\n' \
 	X10=xxxxxxxxxx
+# shellcheck disable=SC2034 # the topic files use it
+READ1=$(cannot_read in 1)
 # A link line of 50 bytes: read whole at limit 51, in two pieces at limit 40.
 # shellcheck disable=SC2034 # the topic files use them
 declare -r LONG="http://a $X10$X10$X10$X10\n" \
 	A30="<a href=\"http://a\">$X10$X10$X10</a>\n" \
 	A40="<a href=\"http://a\">$X10$X10$X10$X10</a>\n"
-# The refusal to overwrite the input, for the output path $1.
-same() { printf 'Error opening output file %s: it is the input file, aborting!\\n' "${1//\\/\\\\}"; }
 
 # Fixtures, for prep.
 

@@ -5,7 +5,7 @@
 # blank lines and NUL bytes. Anything else is refused and both files kept: a
 # list or a page of the user's, in any scheme or encoding, or any other file,
 # when the arguments are typed in the wrong order, say.
-NOT='Error opening output file out: it is not an earlier output, aborting!\n'
+NOT="$(not_earlier_output out)"
 # Lists, pages and other files of the user's.
 prep='printf "# C++\nhttp://gcc.gnu.org/  GCC\n" >out' t '80 in out' '<a href="http://gcc.gnu.org/">GCC</a>\n' "$NOT" 1 =
 prep='printf "https://a b\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
@@ -26,7 +26,7 @@ prep='printf "<a href=\"http://x\"> kept</a>\n" >out' t '80 in out' 'http://c d\
 prep='printf "<a href=\"http://x\">ke\0pt</a>\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "<a href=\"http://x\">\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "Error opening the notes, aborting!\nAll done\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
-prep='printf "All done, exiting..." >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
+prep="printf '%b' '${DONE%\\n}' >out" t '80 in out' 'http://c d\n' "$NOT" 1 =
 prep='printf "Error opening input file a\0b, aborting!\n" >out' t '80 in out' 'http://c d\n' "$NOT" 1 =
 # What follows an earlier output's first MiB, or a sparse file's hole
 # (skipped, where the system tells of holes: 1 TiB of it is looked past at
@@ -65,11 +65,11 @@ prep='printf "<a href=\"http://x\">y\">z</a>\n" >out' t '80 in out' 'http://a b\
 prep='printf "<a href=\"http://a\">b</a>\rhttp://c  d\r<a href=\"http://e\">f</a>\n" >out' t '80 in out' 'http://e f\n' "$DONE" 0 '<a href="http://e">f</a>\n'
 # hrefgen's messages, left by standard output sent to the output, its names
 # filled in, with LF or CR LF; and a run of the same command that did that.
-prep='printf "<a href=\"http://x\">y</a>\nAll done, exiting...\r\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
-prep='printf "To few arguments specified.\nUsage: hrefgen.exe MAX_LINE_LENGHT INPUT_FILE OUTPUT_FILE\nUnable to allocate memory, aborting!\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
-prep='printf "Error opening input file no, aborting!\nError opening output file : it is not an earlier output, aborting!\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
-prep='printf "Error reading line from input file a, b line 12, aborting!\nError writing output file  line x, aborting!\n" >out' t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep="printf '<a href=\"http://x\">y</a>\\n%b\\r\\n' '${DONE%\\n}' >out" t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep="printf '%b' '$USAGE$NOMEM' >out" t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep="printf '%b' '$(cannot_open_input no)$(not_earlier_output '')' >out" t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
+prep="printf '%b' '$(cannot_read 'a, b' 12)$(cannot_write ' line x')' >out" t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 prep=earlier_run_to_stdout t '80 in out' 'http://a b\n' "$DONE" 0 "$AB"
 # A symbolic link that leads nowhere, named as the output: refused, nothing
 # created where it leads.
-prep='ln -s nowhere out' check=nowhere t '80 in out' 'http://a b\n' 'Error opening output file out, aborting!\n' 1 -
+prep='ln -s nowhere out' check=nowhere t '80 in out' 'http://a b\n' "$(cannot_open_output out)" 1 -

@@ -6,25 +6,24 @@
 # while the output is looked at, compared with the input or emptied, which
 # leaves nothing known of it: refused, both files kept.
 needs strace own-syscalls
-READ='Error reading line from input file in line'
-NOOUT='Error opening output file out, aborting!\n'
-NOWRITE='Error writing output file out, aborting!\n'
+NOOUT="$(cannot_open_output out)"
+NOWRITE="$(cannot_write out)"
 # An earlier output in 'out', and a list of the user's in 'list' and 'copy'.
 outputs() {
 	printf '<a href="http://x">y</a>\n' >out && printf 'http://x y\n' >list && cp list copy
 }
 # The input's stat just after its open, which tells that it is no folder:
 # failing, nothing is known of it.
-on=posix prep='fail_call fstat,newfstatat in' t '80 in out' 'http://a b\n' 'Error opening input file in, aborting!\n' 1 -
+on=posix prep='fail_call fstat,newfstatat in' t '80 in out' 'http://a b\n' "$(cannot_open_input in)" 1 -
 on=posix prep='fail_call read in' t '80 in out' 'http://a b\n' "$READ1" 1 ''
-on=posix prep='link_lines 4096 && fail_call read in end' t '80 in out' - "$READ 4097, aborting!\n" 1 @want
-on=posix prep='long_link_line 70000 65527 && fail_call read in 65536' t '100000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='long_link_line 140000 131063 && fail_call read in 131072' t '200000 in out' - "$READ 2, aborting!\n" 1 @want
-on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d\n' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d' "$READ 3, aborting!\n" 1 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep='fail_call read in end' t '5 in out' 'http://a b\n' "$READ 4, aborting!\n" 1 ''
-on=posix prep='fail_call read in end' t '2 in out' 'ab' "$READ 3, aborting!\n" 1 ''
-on=posix prep='link_lines 20000 && never_call read in 65536' t '80 in /dev/full' - 'Error writing output file /dev/full, aborting!\n' 1 -
+on=posix prep='link_lines 4096 && fail_call read in end' t '80 in out' - "$(cannot_read in 4097)" 1 @want
+on=posix prep='long_link_line 70000 65527 && fail_call read in 65536' t '100000 in out' - "$(cannot_read in 2)" 1 @want
+on=posix prep='long_link_line 140000 131063 && fail_call read in 131072' t '200000 in out' - "$(cannot_read in 2)" 1 @want
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d\n' "$(cannot_read in 3)" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '12 in out' 'http://a b\nhttp://c d' "$(cannot_read in 3)" 1 "$AB"'<a href="http://c">d</a>\n'
+on=posix prep='fail_call read in end' t '5 in out' 'http://a b\n' "$(cannot_read in 4)" 1 ''
+on=posix prep='fail_call read in end' t '2 in out' 'ab' "$(cannot_read in 3)" 1 ''
+on=posix prep='link_lines 20000 && never_call read in 65536' t '80 in /dev/full' - "$(cannot_write /dev/full)" 1 -
 # The output's first read (the look), the input's (the comparison), the emptying.
 on=posix prep='printf "old\n" >out && fail_call read out' t '80 in out' 'abc\n' "$NOOUT" 1 =
 on=posix prep='cp in out && fail_call read in' t '80 in out' 'abc\n' "$NOOUT" 1 =
@@ -39,7 +38,7 @@ on=posix prep='outputs && fail_call fstat,newfstatat out writing' t '80 in out' 
 on=posix prep='outputs && traced -e trace=ftruncate -e inject=ftruncate:retval=0' t '80 in out' 'http://a b\n' "$NOOUT" 1 =
 # The same name twice is refused before the output's name is looked at: its
 # open to look (a second open of 'in') is never made.
-on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' "$(same in)" 1 =
+on=posix prep='never_call openat in again' check=in t '80 in in' 'http://a b\n' "$(output_is_input in)" 1 =
 # The output changes between the look and the open for writing: the name
 # comes to lead to another file, 'list', a list is saved into it (one of the
 # same size too), or it is removed: refused, nothing created, the user's list

@@ -14,7 +14,7 @@ named() {
 	prep="$setup && mv in '$name'" check=$folder/out t "80 '$name' out" 'http://a b\n' "$DONE" 0 "$AB"
 	prep="$setup" check=$folder/$name t "80 in '$name'" 'http://a b\n' "$DONE" 0 "$AB"
 	prep="cp in '$decoy' && enter '$folder'" check=$decoy t "80 in '$name'" 'http://a b\n' "$DONE" 0 =
-	prep="$setup && mv in '$name'" check=$folder/$name t "80 '$name' '$name'" 'http://a b\n' "$(same "$name")" 1 =
+	prep="$setup && mv in '$name'" check=$folder/$name t "80 '$name' '$name'" 'http://a b\n' "$(output_is_input "$name")" 1 =
 }
 # shellcheck disable=SC1112 # the curly apostrophe that Windows and Word put in names
 named 'Bob’s links.txt'

@@ -31,5 +31,5 @@ t '4294967295 in out' "$LONG" "$NOMEM" 1 -
 earlier_output() { printf '<a href="http://x">y</a>\n' >out; }
 # The slip of the line before, a run that fails.
 number_last() { (exec_tool in out 4096 >/dev/null) || :; }
-prep=earlier_output check=4096 t 'in out 4096' 'http://a b\n' 'Error reading line from input file out line 1, aborting!\n' 1 -
-prep='earlier_output && number_last' t 'in 4096 out' 'http://a b\n' 'Error opening input file 4096, aborting!\n' 1 =
+prep=earlier_output check=4096 t 'in out 4096' 'http://a b\n' "$(cannot_read out 1)" 1 -
+prep='earlier_output && number_last' t 'in 4096 out' 'http://a b\n' "$(cannot_open_input 4096)" 1 =

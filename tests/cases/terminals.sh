@@ -5,4 +5,4 @@
 # number.
 needs terminal
 on=posix prep="terminal_eof 'http://a b\nhttp://c d\n'" check=term.out t '80 term term' - "$DONE" 0 "$AB"'<a href="http://c">d</a>\n'
-on=posix prep="terminal 'http://a bc'" t '80 term out' - 'Error reading line from input file term line 2, aborting!\n' 1 '<a href="http://a">bc</a>\n'
+on=posix prep="terminal 'http://a bc'" t '80 term out' - "$(cannot_read term 2)" 1 '<a href="http://a">bc</a>\n'
