@@ -7,7 +7,7 @@
 # Included (by the Windows build): renders manual.txt and installs it beside
 # hrefgen.exe. Run as a script, renders the page of SOURCE_DIR into TEXT for
 # version VERSION, as packaging/check-release.sh does to compare the zip's:
-#   cmake -DSOURCE_DIR=. -DVERSION=1.0.0 -DTEXT=manual.txt [-DGROFF=groff] -P cmake/manual-text.cmake
+#   cmake -DSOURCE_DIR=. -DVERSION=VERSION -DTEXT=manual.txt [-DGROFF=groff] -P cmake/manual-text.cmake
 
 if(NOT CMAKE_SCRIPT_MODE_FILE)
 	find_program(HREFGEN_GROFF groff)
@@ -36,8 +36,9 @@ include(${CMAKE_CURRENT_LIST_DIR}/changelog.cmake)
 hrefgen_changelog(${TEXT}.changelog HREFGEN_RELEASE_DATE)
 configure_file(${SOURCE_DIR}/doc/hrefgen.1.in ${TEXT}.1 @ONLY)
 # mdoc sets its hyphenation when it loads, so the setting that turns it off
-# comes as a file read before the page.
-file(WRITE ${TEXT}.tmac ".nr doc-hyphen-flags 0\n")
+# comes as a file read before the page, with the register W that makes it
+# the page for Windows.
+file(WRITE ${TEXT}.tmac ".nr doc-hyphen-flags 0\n.nr W 1\n")
 execute_process(COMMAND ${GROFF} -mdoc -Tascii -P-cbou ${TEXT}.tmac ${TEXT}.1
 	OUTPUT_VARIABLE text ERROR_VARIABLE errors RESULT_VARIABLE status)
 file(REMOVE ${TEXT}.changelog ${TEXT}.1 ${TEXT}.tmac)
