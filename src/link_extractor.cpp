@@ -24,7 +24,7 @@ constexpr std::string_view anchor_open = "<a href=\"";
 constexpr std::string_view anchor_middle = "\">";
 constexpr std::string_view anchor_close = "</a>\n";
 
-// Copy bytes to to, and return where they end there.
+// Copy bytes to where to points, and return the end of the copy.
 [[nodiscard]] char *put(char *to, std::string_view bytes)
 {
 	std::memcpy(to, bytes.data(), bytes.size());

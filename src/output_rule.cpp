@@ -1,24 +1,8 @@
 // Opening the output without losing a file the user meant to keep, and
-// closing it. The rules, which the manual page's "The output" states:
-// - the output is refused when it is the input: the same name twice, the
-//   same file as the system says (device and inode, file ID on Windows), or,
-//   neither empty, bytes that agree as far as both go: a second view of the
-//   list (an overlay, FUSE, a loop device) that the system shows as another
-//   file;
-// - an existing file or block device is looked at whole, opened for reading
-//   only (which copies nothing up on an overlay), and refused unless every
-//   line of it is one that hrefgen writes: an anchor line, a message, white
-//   space or NUL bytes. A block device is then written from its start, a file
-//   emptied first, if it is still as the look saw it;
-// - standard output's own file is written through standard output, and only
-//   where standard output stands at its end;
-// - a terminal or another character device, a FIFO or a pipe holds nothing
-//   to lose and is written as it is, but for a name that Windows takes for a
-//   device;
-// - anything that cannot be told (a look or a read that fails, a file that
-//   appears, goes or changes meanwhile) is a refusal, and a refusal changes
-//   and creates nothing; after the close, the name must still lead to the
-//   file written.
+// closing it, by the rules that the manual page's "The output" states, in
+// its order: open_output holds the first, and each function it calls one or
+// two more. Whatever cannot be told is a refusal, and a refusal changes and
+// creates nothing.
 #include "output_rule.hpp"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
-// The calls of the read and write loop, inline: hrefgen has a single thread,
-// so where the C library offers calls that skip the per-call stream lock,
-// these use them.
+// The stream calls of the read loop, inline: hrefgen has a single thread, so
+// where the C library offers calls that skip the per-call stream lock, these
+// use them. Here the platforms differ by C library, as they differ by system
+// in file_calls.hpp.
 #pragma once
 
 #include <algorithm>
@@ -38,21 +39,8 @@
 #endif
 }
 
-// Write one byte; a failure is left in the stream's error indicator.
-inline void write_byte(char value, std::FILE *stream)
-{
-#if defined(HREFGEN_STDIO_GLIBC)
-	(void)putc_unlocked(value, stream);
-#elif defined(HREFGEN_STDIO_WINDOWS)
-	// The C runtime's buffer macro; its text mode turns newlines into CR LF
-	// when the buffer is written.
-	(void)_putc_nolock(value, stream);
-#else
-	(void)std::putc(value, stream);
-#endif
-}
-
-// Write length bytes; a failure is left in the stream's error indicator.
+// Write length bytes; a failure is left in the stream's error indicator. The
+// Windows runtime's text mode turns each newline into CR LF.
 inline void write_bytes(const char *bytes, std::size_t length, std::FILE *stream)
 {
 	(void)HREFGEN_UNLOCKED(fwrite)(bytes, 1, length, stream);
