@@ -51,8 +51,11 @@ tidy_build() {
 		seen[$file]=1 tidied[$file]=1
 	done < <(sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "build/$preset/compile_commands.json" | sort -u)
 	echo "--- clang-tidy, $preset build: ${files[*]:-(all tidied already)}"
-	[ ${#files[@]} = 0 ] || tidy -p "build/$preset" "$@" "${files[@]}"
+	# A file at a time, on every core.
+	[ ${#files[@]} = 0 ] || printf '%s\n' "${files[@]}" |
+		xargs -P "$(nproc)" -I '{}' bash -c 'tidy "$@"' tidy -p "build/$preset" "$@" '{}'
 }
+export -f tidy
 
 # Every shell script, by its name or its #! line.
 scripts=()
