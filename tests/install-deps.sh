@@ -1,27 +1,49 @@
 #!/usr/bin/env bash
-# Install every Debian package that the test suite (tests/run_all.sh) and the
-# package checks use, and nothing else. It builds nothing, so running it as
-# root leaves no root-owned files in the tree.
+# Install the Debian packages that the test suite (tests/run_all.sh) and the
+# package checks use, and nothing else: all of them, or those of the parts
+# named. It builds nothing, so running it as root leaves no root-owned files
+# in the tree.
 #
-# usage: tests/install-deps.sh   (as root, or with sudo)
+# usage: tests/install-deps.sh [PART...]    (as root, or with sudo)
+#        tests/install-deps.sh --simulate   only ask apt whether all of them install
 set -euo pipefail
 
-packages=(
-	cmake g++ make git perl              # the build and the case table
-	locales strace                       # code pages under Wine, read failures
-	bindfs fuse-overlayfs                # second views of one file, through FUSE
-	e2fsprogs                            # a file system to mount, on a device named as the output
-	clang libclang-rt-dev                # the clang build and libFuzzer, of Debian's clang
-	clang-format clang-tidy cppcheck groff-base   # lint
-	shellcheck                           # lint of the shell scripts
-	libbenchmark-dev                     # the benchmark build, which lint tidies
-	valgrind
-	g++-mingw-w64-x86-64-posix wine64    # hrefgen.exe, run under Wine
-	g++-aarch64-linux-gnu qemu-user      # hrefgen for 64-bit ARM, run under qemu
-	dpkg-dev file lintian man-db zip     # release files: the .deb, lintian, man, the zip
-	chromium                             # the web page recipes, opened in a browser
-	debootstrap                          # the README and the suite on a fresh Debian 13
+# The parts of the suite, and the packages each needs.
+declare -A parts=(
+	# the build and the case table, its code pages under Wine, failing calls,
+	# FUSE views, a file system to mount, and memcheck
+	[build]="cmake g++ make git perl"
+	[cases]="locales strace bindfs fuse-overlayfs e2fsprogs valgrind"
+	# the clang build and libFuzzer; lint, which tidies the benchmark too
+	[clang]="clang libclang-rt-dev"
+	[lint]="clang clang-format clang-tidy cppcheck groff-base shellcheck libbenchmark-dev"
+	# hrefgen.exe under Wine, with its manual.txt; hrefgen for 64-bit ARM under qemu
+	[windows]="g++-mingw-w64-x86-64-posix wine64 groff-base"
+	[arm64]="g++-aarch64-linux-gnu qemu-user"
+	# the .deb, lintian and man; the zip and the web page recipes in a browser
+	[deb]="dpkg-dev file lintian man-db"
+	[release]="zip chromium"
+	# the README and the suite on a fresh Debian 13
+	[debian-13]="debootstrap"
 )
+simulate=
+[ "${1:-}" != --simulate ] || { simulate=1; shift; }
+what="of $*"
+[ $# != 0 ] || { what="the suite uses"; set -- "${!parts[@]}"; }
+packages=()
+for part in "$@"; do
+	[ -n "${parts[$part]:-}" ] || { echo "install-deps.sh: no part $part; the parts are: ${!parts[*]}"; exit 2; }
+	read -r -a more <<<"${parts[$part]}"
+	packages+=("${more[@]}")
+done
+mapfile -t packages < <(printf '%s\n' "${packages[@]}" | sort -u)
+if [ -n "$simulate" ]; then
+	[ "$(id -u)" != 0 ] || apt-get update -qq >/dev/null
+	apt-get install -s -qq --no-install-recommends "${packages[@]}" >/dev/null ||
+		{ echo "install-deps.sh: apt cannot install them all"; exit 1; }
+	echo "install-deps.sh: apt can install all ${#packages[@]} packages"
+	exit 0
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -29,7 +51,7 @@ for package in "${packages[@]}"; do
 		missing+=("$package")
 done
 if [ ${#missing[@]} = 0 ]; then
-	echo "install-deps.sh: all ${#packages[@]} packages the suite uses are installed"
+	echo "install-deps.sh: all ${#packages[@]} packages $what are installed"
 	exit 0
 fi
 if [ "$(id -u)" != 0 ]; then
