@@ -4,10 +4,11 @@
 # README.md's "Build from source" tells a new user to install, run its two
 # commands as written (the second runs the g++ builds' case tables), ask
 # apt whether tests/install-deps.sh would install all it names there, and
-# install what the rest needs: what else Debian 13's own tools (its
-# compilers, linters, CMake, C library and packaging tools) can break, the
-# clang build with its case table, lint, and the .deb for this machine with
-# its checks and lintian. Memcheck runs on the machine itself.
+# install what the rest needs, the cases' tools with it: what else Debian
+# 13's own tools (its compilers, linters, CMake, C library and packaging
+# tools) can break, the clang build with its case table, lint, and the .deb
+# for this machine with its checks and lintian. Memcheck runs on the
+# machine itself.
 # The Windows and ARM binaries, and the release files, are built and run on
 # the machine itself (the other legs): no user runs them under Debian 13's
 # Wine or qemu. It tests the committed tree (a clone of HEAD), and undoes its
@@ -75,7 +76,7 @@ cp /etc/resolv.conf "$root/etc/" && git clone -q "$PWD" "$root$tree" || exit 1
 # The prerequisites, as root: apt's progress goes to the log.
 inside "${commands[0]}" >>"$log" 2>&1 || { tail -n 20 "$log"; exit 1; }
 inside "${commands[1]}" && inside "${commands[2]}" &&
-	inside "bash tests/install-deps.sh --simulate && bash tests/install-deps.sh clang lint deb" &&
+	inside "bash tests/install-deps.sh --simulate && bash tests/install-deps.sh cases clang lint deb" &&
 	inside "bash tests/run_all.sh clang lint" CI="${CI:-}" \
 		HREFGEN_REQUIRE_ALL="${HREFGEN_REQUIRE_ALL:-0}" HREFGEN_TEST_MOUNTS="${HREFGEN_TEST_MOUNTS:-0}" &&
 	inside "bash packaging/release.sh --deb && bash packaging/check-release.sh --deb"
