@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 #include "anchor_model.hpp"
 #include "fuzz_check.hpp"
+#include "fuzz_files.hpp"
 #include "messages.hpp"
 #include "output_rule.hpp"
 
@@ -37,17 +37,11 @@ std::string filler(std::size_t size)
 
 extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
 {
-	const int in = mkstemp(input_path);
-	const int out = mkstemp(output_path);
-	check(in >= 0 && out >= 0, "temporary files");
+	make_temporary_files(input_path, output_path);
 	// A list that no earlier output starts with, so that none is taken for it.
-	check(write(in, "\x01\n", 2) == 2, "temporary list written");
-	close(in);
-	close(out);
-	std::atexit([] {
-		unlink(input_path);
-		unlink(output_path);
-	});
+	std::FILE *list = std::fopen(input_path, "wb");
+	check(list != nullptr && std::fputs("\x01\n", list) >= 0 && std::fclose(list) == 0,
+	      "temporary list written");
 	return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "anchor_model.hpp"
 #include "driver.hpp"
 #include "fuzz_check.hpp"
+#include "fuzz_files.hpp"
 
 namespace {
 
@@ -46,15 +47,7 @@ extern "C" int LLVMFuzzerInitialize(int * /*argc*/, char *** /*argv*/)
 {
 	// The run's closing message is of no interest here.
 	check(std::freopen("/dev/null", "w", stdout) != nullptr, "stdout to /dev/null");
-	const int in = mkstemp(input_path);
-	const int out = mkstemp(output_path);
-	check(in >= 0 && out >= 0, "temporary files");
-	close(in);
-	close(out);
-	std::atexit([] {
-		unlink(input_path);
-		unlink(output_path);
-	});
+	make_temporary_files(input_path, output_path);
 	return 0;
 }
 
