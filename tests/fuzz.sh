@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Build the libFuzzer targets and run each from its seed corpus in fuzz/corpus
-# for HREFGEN_FUZZ_SECONDS seconds (default 60 under CI, 10 elsewhere). The
+# for HREFGEN_FUZZ_SECONDS seconds (default 30 under CI, 10 elsewhere). The
 # corpora grow in build/fuzz, and a finding lands in build/fuzz too.
 #
 # usage: tests/fuzz.sh
 # Needs clang and libFuzzer (package libclang-rt-dev).
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit
-seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 60 || echo 10)}
+seconds=${HREFGEN_FUZZ_SECONDS:-$([ "${CI:-}" = true ] && echo 30 || echo 10)}
 
 cmake --preset fuzz >/dev/null && cmake --build --preset fuzz || exit 1
 # Run the target $1, its output in build/fuzz/$1.log, shown whole when it
