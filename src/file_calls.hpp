@@ -122,17 +122,14 @@ struct WritePosition
 // (bindfs), as far as anything can tell.
 [[nodiscard]] Answer resembles_standard_output(std::FILE *stream);
 
-// A new stream, in text mode, that writes through standard output's own open
-// file, at its position or its end as the one who opened it chose; nullptr
-// when it cannot be had.
-[[nodiscard]] std::FILE *share_standard_output();
-
 // Empty the regular file that stream is open on; false when the system says it failed.
 [[nodiscard]] bool make_empty(std::FILE *stream);
 
-// A second stream on the file that stream is open on, which writes nothing
-// and keeps the file open after stream's close; nullptr when it cannot be had.
-[[nodiscard]] std::FILE *keep_open(std::FILE *stream);
+// A second stream, for writing in text mode, on stream's own open file: it
+// writes at the position they share or at the end, as the one who opened it
+// chose, and keeps the file open after stream's close; nullptr when it
+// cannot be had.
+[[nodiscard]] std::FILE *share_stream(std::FILE *stream);
 
 // Print a message on standard output, formatted as vprintf does; names in it
 // are UTF-8 (WTF-8 on Windows). On a Windows console the message shows the

@@ -300,17 +300,12 @@ Answer resembles_standard_output(std::FILE *stream)
 	               : Answer::no;
 }
 
-std::FILE *share_standard_output()
-{
-	return stream_on(fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0), "w");
-}
-
 bool make_empty(std::FILE *stream)
 {
 	return ftruncate(fileno(stream), 0) == 0;
 }
 
-std::FILE *keep_open(std::FILE *stream)
+std::FILE *share_stream(std::FILE *stream)
 {
 	return stream_on(fcntl(fileno(stream), F_DUPFD_CLOEXEC, 0), "w");
 }

@@ -461,17 +461,12 @@ Answer resembles_standard_output(std::FILE *stream)
 	               : Answer::no;
 }
 
-std::FILE *share_standard_output()
-{
-	return stream_on(_dup(_fileno(stdout)));
-}
-
 bool make_empty(std::FILE *stream)
 {
 	return _chsize(_fileno(stream), 0) == 0;
 }
 
-std::FILE *keep_open(std::FILE *stream)
+std::FILE *share_stream(std::FILE *stream)
 {
 	return stream_on(_dup(_fileno(stream)));
 }

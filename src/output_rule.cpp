@@ -499,7 +499,7 @@ enum class Seen : std::uint8_t {
 		return OutputResult::cannot_open;
 	if (purpose == Purpose::look)
 		return OutputResult::opened;
-	*output = share_standard_output();
+	*output = share_stream(stdout);
 	return *output != nullptr ? OutputResult::opened : OutputResult::cannot_open;
 }
 
@@ -612,10 +612,11 @@ OutputResult open_output(const char *path, std::FILE *input, const char *input_p
 Closing close_output(const char *path, std::FILE *output)
 {
 	// Whether the name still leads to the file written is asked once it is
-	// closed, of a second stream that keeps it open: a file renamed over or
-	// removed meanwhile holds the anchor lines where no name leads.
+	// closed, of a second stream that keeps it open and writes nothing: a file
+	// renamed over or removed meanwhile holds the anchor lines where no name
+	// leads.
 	const Answer bytes = holds_bytes(output);
-	std::FILE *kept = bytes == Answer::yes ? keep_open(output) : nullptr;
+	std::FILE *kept = bytes == Answer::yes ? share_stream(output) : nullptr;
 	const bool flushed = std::fflush(output) == 0;
 	const bool written = std::fclose(output) == 0 && flushed;
 	if (bytes == Answer::no)

@@ -38,5 +38,5 @@ enum class Closing : std::uint8_t {
 	         // told to
 };
 
-// Close output, which open_output opened at path; nullptr is closed already.
+// Close output, which open_output opened at path for Purpose::convert.
 [[nodiscard]] Closing close_output(const char *path, std::FILE *output);
