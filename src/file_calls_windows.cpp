@@ -37,6 +37,20 @@ constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 	return stream;
 }
 
+// Open the existing file at the WTF-8 name path with the access rights
+// asked and full sharing; INVALID_HANDLE_VALUE when it cannot be, missing
+// then telling whether the name leads to nothing.
+[[nodiscard]] HANDLE open_existing(const char *path, DWORD access, bool &missing)
+{
+	wchar_t *wide = utf16_from_wtf8(path);
+	if (wide == nullptr)
+		return INVALID_HANDLE_VALUE;
+	HANDLE file = CreateFileW(wide, access, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
+	missing = file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND;
+	std::free(wide);
+	return file;
+}
+
 [[nodiscard]] HANDLE handle_of(int descriptor)
 {
 	// The C runtime hands out its handles as integers.
@@ -290,15 +304,11 @@ Found look_at(const char *path, std::FILE **reader)
 	*reader = nullptr;
 	if (is_pipe_name(path))
 		return Found::other;
-	// Opened with no access rights and full sharing, which disturbs no one.
-	wchar_t *wide = utf16_from_wtf8(path);
-	if (wide == nullptr)
-		return Found::unreadable;
-	HANDLE named = CreateFileW(wide, 0, share_all, nullptr, OPEN_EXISTING, 0, nullptr);
-	const DWORD error = GetLastError();
-	std::free(wide);
+	// Opened with no access rights, which disturbs no one.
+	bool missing = false;
+	HANDLE named = open_existing(path, 0, missing);
 	if (named == INVALID_HANDLE_VALUE)
-		return error == ERROR_FILE_NOT_FOUND ? Found::nothing : Found::unreadable;
+		return missing ? Found::nothing : Found::unreadable;
 	Found found = GetFileType(named) == FILE_TYPE_CHAR ? Found::character_device : Found::other;
 	if (is_disk_file(named)) {
 		*reader = reader_of(named);
@@ -359,15 +369,10 @@ Answer is_same_file(std::FILE *a, std::FILE *b)
 
 Answer leads_to(const char *path, std::FILE *stream)
 {
-	wchar_t *wide = utf16_from_wtf8(path);
-	if (wide == nullptr)
-		return Answer::unknown;
-	HANDLE named = CreateFileW(wide, FILE_READ_ATTRIBUTES, share_all, nullptr, OPEN_EXISTING, 0,
-	                           nullptr);
-	const DWORD error = GetLastError();
-	std::free(wide);
+	bool missing = false;
+	HANDLE named = open_existing(path, FILE_READ_ATTRIBUTES, missing);
 	if (named == INVALID_HANDLE_VALUE)
-		return error == ERROR_FILE_NOT_FOUND ? Answer::no : Answer::unknown;
+		return missing ? Answer::no : Answer::unknown;
 	const Answer same = is_same_file(named, handle_of(stream));
 	(void)CloseHandle(named);
 	return same;
