@@ -51,6 +51,21 @@ inline std::string expected_output(std::string_view input, std::size_t read_limi
 	return output;
 }
 
+// What every anchor line begins with.
+constexpr std::string_view model_anchor_start = "<a href=\"http://";
+
+// Tell whether rest, what follows an anchor line's start, is an address with
+// no space, the first "> and a text that does not begin with a space; cut
+// short, it may also be the start of an address.
+inline bool is_model_address_and_text(std::string_view rest, bool cut_short)
+{
+	const std::size_t split = rest.find("\">");
+	if (split == std::string_view::npos)
+		return cut_short && rest.find(' ') == std::string_view::npos;
+	return rest.substr(0, split).find(' ') == std::string_view::npos &&
+	       !rest.substr(split + 2).starts_with(' ');
+}
+
 // Tell whether line, without its LF, is an anchor line as hrefgen writes it,
 // ended by LF or CR LF, by the manual page's words: <a href="http://, an
 // address with no space, "> (the first), a text that does not begin with a
@@ -63,31 +78,19 @@ inline bool is_model_anchor_line(std::string_view line)
 		line.remove_suffix(4);
 	else
 		return false;
-	if (!line.starts_with("<a href=\"http://") || line.find('\0') != std::string_view::npos)
-		return false;
-	line.remove_prefix(16);
-	const std::size_t split = line.find("\">");
-	return split != std::string_view::npos &&
-	       line.substr(0, split).find(' ') == std::string_view::npos &&
-	       !line.substr(split + 2).starts_with(' ');
+	return line.starts_with(model_anchor_start) && line.find('\0') == std::string_view::npos &&
+	       is_model_address_and_text(line.substr(model_anchor_start.size()), false);
 }
 
 // Tell whether line, the last and without an LF, is the start of an anchor
 // line with no CR in it.
 inline bool is_model_anchor_start(std::string_view line)
 {
-	constexpr std::string_view start = "<a href=\"http://";
-	if (line.size() <= start.size())
-		return start.starts_with(line);
-	if (!line.starts_with(start) ||
-	    line.find_first_of(std::string_view{"\0\r", 2}) != std::string_view::npos)
-		return false;
-	line.remove_prefix(start.size());
-	const std::size_t split = line.find("\">");
-	if (split == std::string_view::npos)
-		return line.find(' ') == std::string_view::npos;
-	return line.substr(0, split).find(' ') == std::string_view::npos &&
-	       !line.substr(split + 2).starts_with(' ');
+	if (line.size() <= model_anchor_start.size())
+		return model_anchor_start.starts_with(line);
+	return line.starts_with(model_anchor_start) &&
+	       line.find_first_of(std::string_view{"\0\r", 2}) == std::string_view::npos &&
+	       is_model_address_and_text(line.substr(model_anchor_start.size()), true);
 }
 
 // A regular expression for the message format: its names any bytes but
