@@ -34,8 +34,9 @@
 #     terminal a pseudo-terminal, and tests/pty_feed built beside hrefgen or
 #              named by HREFGEN_PTY_FEED (terminal, terminal_eof)
 #   A topic that lacks one is skipped or fails, as tests/missing.sh says
-#   (status 77, a skip to CTest); tests/install-deps.sh installs every tool. Of the build, which HREFGEN_CASES_BUILD names
-#   (native by default; CTest sets it: sanitizers, memcheck, emulator):
+#   (status 77, a skip to CTest); tests/install-deps.sh installs every tool.
+#   Of the build, which HREFGEN_CASES_BUILD names (native by default; CTest
+#   sets it: sanitizers, memcheck, emulator):
 #     own-syscalls   no memcheck, whose own calls and descriptors would disturb
 #     native-memory  a native build: under an emulator or the sanitizers a
 #                    memory limit would measure their own needs
@@ -401,12 +402,13 @@ mounts_under() {
 # (a FUSE view whose daemon still closes it): it is tried again for two
 # seconds, then detached. False when one is still there.
 unmount_under() {
-	local point tries
+	local point points tries
 	for tries in $(seq 10) lazy; do
-		[ -n "$(mounts_under "$1")" ] || return 0
-		mounts_under "$1" | while read -r point; do
+		points=$(mounts_under "$1")
+		[ -n "$points" ] || return 0
+		while read -r point; do
 			if [ "$tries" = lazy ]; then umount -l "$point"; else umount "$point"; fi 2>/dev/null
-		done
+		done <<<"$points"
 		[ "$tries" = lazy ] || sleep 0.2
 	done
 	[ -z "$(mounts_under "$1")" ]

@@ -22,6 +22,7 @@ cmd_appending() {
 	local exe
 	exe=$("${tool[@]:0:${#tool[@]}-1}" winepath -w "${tool[-1]}") || return
 	tool=("${tool[@]:0:${#tool[@]}-1}" cmd /c "${exe%$'\r'} $args >>$1")
+	# shellcheck disable=SC2034 # the runner's, for this case's run
 	argv=()
 }
 prep='exec >page' check=page t '80 in page' 'http://a b\n' '' 0 "$AB$DONE"
